@@ -1,4 +1,5 @@
 #include <SFML/Graphics.hpp>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -6,13 +7,19 @@
 #include "Hero.hpp"
 #include "Regles.hpp"
 #include "TileMap.hpp"
+#include "ValideNiveau.hpp"
 
 int main() {
     sf::RenderWindow window(sf::VideoMode(720, 336, 32), sf::String("Orpa SFML"), sf::Style::Default,
                             sf::ContextSettings());
 
+    const std::string fichier_niveau = "map/base_map.txt";
     ArrayMap carte;
-    carte.genereMap("map/base_map.txt");
+    carte.genereMap(fichier_niveau);
+    // A file that cannot be opened has had its line from genereMap; a level that would make the
+    // grid or the rules read outside what it describes gets one line here and is never built.
+    if (!carte.estOuvert() || signalePremiereErreur(verifieNiveau(carte), fichier_niveau, std::cerr))
+        return -1;
     const std::vector<int> vector_level = carte.getLevel();
     const std::vector<bool> vector_presences = carte.getPresences();
     const std::vector<int> level(vector_level.begin(), vector_level.end());
@@ -22,13 +29,18 @@ int main() {
                                 static_cast<unsigned int>(carte.m_hauteur_tile));
     if (!map.load(carte.m_chemin_tileset, tileSize, level.data(),
                   static_cast<unsigned int>(carte.m_largeur_map_en_tiles),
-                  static_cast<unsigned int>(carte.m_hauteur_map_en_tiles)))
+                  static_cast<unsigned int>(carte.m_hauteur_map_en_tiles))) {
+        signalePremiereErreur(verifieTileset(carte, tailleImage(carte.m_chemin_tileset)), fichier_niveau, std::cerr);
         return -1;
+    }
 
+    const std::string feuille_heros = "tilesets/Pelmur.png";
     Hero perso;
-    if (!perso.load("tilesets/Pelmur.png", 24, 64, 24, 32, 48, 48))
+    if (!perso.load(feuille_heros, 24, 64, 24, 32, 48, 48)) {
+        std::cerr << messageFeuilleHeros(feuille_heros) << std::endl;
         return -1;
-    perso.setPosition(48, 48);
+    }
+    perso.setPosition(limites_niveau::depart_heros, limites_niveau::depart_heros);
 
     EtatBoucle etat = creeEtatBoucle(carte);
     Monde monde{perso, map, vector_presences, carte};
