@@ -18,8 +18,13 @@ public:
     bool load(const std::string& tileset, sf::Vector2u tileSize, const int* tiles, unsigned int width,
               unsigned int height);
 
-    /// Draws every cell sprite into `window` through the view it holds, row by row from the top.
-    /// Draws nothing on a grid without columns.
+    /// Draws the cell sprites into `window` through the view it holds, row by row from the top, each
+    /// row from left to right, one draw per cell with the default render states. Only the cells whose
+    /// rectangle meets the view's world rectangle (edges included) are drawn: they are found as a range
+    /// of columns and rows, so a frame costs the same on a level of any size, and the picture is the
+    /// one that drawing every cell would give. A grid whose cells do not all follow the last load's
+    /// layout (a reload that kept longer columns of an earlier grid) is drawn whole. Draws nothing on
+    /// a grid without columns or rows.
     void dessine(sf::RenderTarget& window) const;
 
     /// Returns a copy of the grid, column by column; the copies refer to this grid's texture.
@@ -39,6 +44,11 @@ private:
 
     std::vector<std::vector<sf::Sprite>> m_map; ///< m_map[x][y] is the sprite of cell (x, y)
     sf::Texture m_tileset;                       ///< the tileset image that every cell sprite refers to
+    sf::Vector2u m_taille_tile;                  ///< tile size in pixels given to the last successful load
+    /// True when the last load laid out every cell of the grid, at positions a float holds exactly, so
+    /// that cell (x, y) spans x * tile width to (x + 1) * tile width, and likewise down. Only then may
+    /// dessine pick the visible cells by arithmetic; otherwise it draws them all.
+    bool m_grille_reguliere = false;
 };
 
 #endif
