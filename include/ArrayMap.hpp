@@ -43,6 +43,9 @@ public:
     /// Such a field is stored as 0.
     const std::vector<ChampInvalide>& getChampsInvalides() const;
 
+    /// Returns, for each line read, whether it ends with a "|" (so that its last field is empty).
+    const std::vector<bool>& getFinsParSeparateur() const;
+
     std::string m_chemin_tileset; ///< tileset image path, field 0 of the header, kept exactly as written
     float m_largeur_tile;         ///< tile width in pixels
     float m_hauteur_tile;         ///< tile height in pixels
@@ -62,6 +65,7 @@ private:
     bool m_ouvert;                              ///< whether the last file could be opened
     std::vector<int> m_champs_par_ligne;        ///< field count of every line read
     std::vector<ChampInvalide> m_champs_invalides; ///< unreadable integer fields
+    std::vector<bool> m_fins_par_separateur;    ///< whether each line read ends with the separator
 };
 
 #endif

@@ -32,6 +32,7 @@ void ArrayMap::genereMap(std::string fichier_map) {
         const std::vector<std::string> infos = split(ligne, '|');
         const int taille = static_cast<int>(infos.size());
         m_champs_par_ligne.push_back(taille);
+        m_fins_par_separateur.push_back(!ligne.empty() && ligne.back() == '|');
 
         if (compteur == 0) {
             // A short header leaves the missing values at 0; the level check refuses it.
@@ -62,6 +63,8 @@ int ArrayMap::getNombreLignes() const { return static_cast<int>(m_champs_par_lig
 const std::vector<int>& ArrayMap::getChampsParLigne() const { return m_champs_par_ligne; }
 
 const std::vector<ChampInvalide>& ArrayMap::getChampsInvalides() const { return m_champs_invalides; }
+
+const std::vector<bool>& ArrayMap::getFinsParSeparateur() const { return m_fins_par_separateur; }
 
 std::vector<std::string> ArrayMap::split(std::string chaine, char separateur) const {
     std::vector<std::string> resultat;
