@@ -9,18 +9,19 @@ namespace {
 // Beyond 2^24 pixels a float no longer holds every whole number, so cell positions would be rounded.
 const std::uint64_t limite_exacte = std::uint64_t(1) << 24;
 
-// The cells [premiere, fin) of a line of `nombre` cells of `taille` pixels that meet the world span
-// [debut, bout]. Cell k spans k * taille to (k + 1) * taille; it is kept when (k + 1) * taille >= debut
-// and k * taille <= bout, so a cell that only touches the view's edge is drawn too: it sets no pixel,
-// and keeping it costs one sprite where dropping a visible one would leave a hole.
+// The cells [premiere, fin) of a line of `nombre` cells of `taille` pixels that overlap the world span
+// [debut, bout] with positive length. Cell k spans k * taille to (k + 1) * taille; it is kept when
+// (k + 1) * taille > debut and k * taille < bout. A cell that only touches the view's edge is left out:
+// its pixels all lie outside the view, and on a view aligned with the grid that saves a whole ring
+// of draws (17 x 9 cells become 15 x 7).
 struct Plage {
     std::uint32_t premiere;
     std::uint32_t fin;
 };
 
 Plage plageVisible(double debut, double bout, std::uint32_t taille, std::uint32_t nombre) {
-    const double premiere = std::max(std::ceil(debut / taille) - 1.0, 0.0);
-    const double derniere = std::min(std::floor(bout / taille), static_cast<double>(nombre) - 1.0);
+    const double premiere = std::max(std::floor(debut / taille), 0.0);
+    const double derniere = std::min(std::ceil(bout / taille) - 1.0, static_cast<double>(nombre) - 1.0);
     // Also empty for a view lying wholly before or after the grid, or one of no number.
     if (!(premiere <= derniere))
         return Plage{0, 0};
