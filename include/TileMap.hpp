@@ -20,7 +20,7 @@ public:
 
     /// Draws the cell sprites into `window` through the view it holds, row by row from the top, each
     /// row from left to right, one draw per cell with the default render states. Only the cells whose
-    /// rectangle meets the view's world rectangle (edges included) are drawn: they are found as a range
+    /// rectangle overlaps the view's world rectangle (not merely touches it) are drawn, found as a range
     /// of columns and rows, so a frame costs the same on a level of any size, and the picture is the
     /// one that drawing every cell would give. A grid whose cells do not all follow the last load's
     /// layout (a reload that kept longer columns of an earlier grid) is drawn whole. Draws nothing on

@@ -3,14 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
-namespace fs = std::filesystem;
+#include "outils_test.hpp"
 
 // Found by argument-dependent lookup, so they live beside ChampInvalide in the global namespace.
 static bool operator==(const ChampInvalide& a, const ChampInvalide& b) {
@@ -40,26 +36,10 @@ std::string remplace(std::string texte, const std::string& motif, const std::str
 
 class ArrayMapTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const std::string nom = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        m_dossier = fs::temp_directory_path() / ("orpa_arraymap_" + std::to_string(::getpid()) + "_" + nom);
-        fs::remove_all(m_dossier);
-        fs::create_directories(m_dossier);
-    }
-
-    void TearDown() override { fs::remove_all(m_dossier); }
-
-    // Writes `contenu` byte for byte, so that the line ends stay exactly as given.
-    std::string ecrit(const std::string& contenu) {
-        const fs::path chemin = m_dossier / ("niveau_" + std::to_string(m_fichiers++) + ".txt");
-        std::ofstream sortie(chemin, std::ios::binary);
-        sortie << contenu;
-        return chemin.string();
-    }
-
-    // Loads `contenu` into `carte` and returns what the loader wrote on standard output.
+    // Loads `contenu`, written to a file of its own, into `carte` and returns what the loader wrote on
+    // standard output.
     std::string charge(ArrayMap& carte, const std::string& contenu) {
-        const std::string chemin = ecrit(contenu);
+        const std::string chemin = m_dossier.ecrit("niveau_" + std::to_string(m_fichiers++) + ".txt", contenu).string();
         testing::internal::CaptureStdout();
         carte.genereMap(chemin);
         return testing::internal::GetCapturedStdout();
@@ -89,7 +69,7 @@ protected:
         EXPECT_TRUE(carte.getChampsInvalides().empty());
     }
 
-    fs::path m_dossier;
+    outils::DossierTemp m_dossier;
     int m_fichiers = 0;
 };
 
@@ -313,7 +293,7 @@ TEST_F(ArrayMapTest, FewerTileRowsThanHeightGiveNoPresenceEntries) {
 }
 
 TEST_F(ArrayMapTest, FileThatCannotBeOpenedPrintsOneLineAndLeavesTheLoaderEmpty) {
-    for (const std::string& chemin : {(m_dossier / "absent.txt").string(), std::string()}) {
+    for (const std::string& chemin : {(m_dossier.chemin() / "absent.txt").string(), std::string()}) {
         SCOPED_TRACE("path \"" + chemin + "\"");
         ArrayMap carte;
         testing::internal::CaptureStdout();

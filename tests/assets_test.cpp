@@ -3,18 +3,15 @@
 #include <SFML/Graphics/Image.hpp>
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <queue>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "outils_test.hpp"
 
 namespace fs = std::filesystem;
 
@@ -23,10 +20,7 @@ namespace {
 const fs::path kRoot = ORPA_SOURCE_DIR;
 const std::set<std::string> kGenerated = {"map/base_map.txt", "tilesets/Decor.png", "tilesets/Pelmur.png"};
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using outils::litFichier;
 
 // Splits on `sep`, keeping empty fields, so "1||2" and "1|2|" show up as malformed.
 std::vector<std::string> split(const std::string& text, char sep) {
@@ -44,48 +38,18 @@ bool isNumber(const std::string& s) {
     return !s.empty() && s.size() < 9 && s.find_first_not_of("0123456789") == std::string::npos;
 }
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "orpa_assets_XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
-
-struct GeneratorRun {
-    int exitCode;
-    std::string out, err;
-};
-
-// Runs the generator with `args` (already shell-quoted), capturing its output in `dir`.
-GeneratorRun runGenerator(const std::string& args, const fs::path& dir) {
-    const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
-    const std::string command = std::string("'") + ORPA_GENERE_ASSETS + "' " + args + " >'" + out.string() + "' 2>'" +
-                                err.string() + "' </dev/null";
-    const int status = std::system(command.c_str());
-    GeneratorRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
-    fs::remove(out);
-    fs::remove(err);
-    return run;
+// Runs the generator with `args` in `dir`, capturing its output.
+outils::Execution runGenerator(const std::vector<std::string>& args, const fs::path& dir) {
+    return outils::execute(ORPA_GENERE_ASSETS, args, dir);
 }
 
 TEST(GenereAssets, RegeneratesTheCommittedFilesByteForByte) {
-    TempDir tmp;
-    const fs::path root = tmp.path() / "fresh" / "root"; // does not exist yet: the generator makes it
-    const GeneratorRun run = runGenerator("'" + root.string() + "'", tmp.path());
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "");
+    outils::DossierTemp tmp;
+    const fs::path root = tmp.chemin() / "fresh" / "root"; // does not exist yet: the generator makes it
+    const outils::Execution run = runGenerator({root.string()}, tmp.chemin());
+    ASSERT_EQ(run.statut, 0) << run.erreurs;
+    EXPECT_EQ(run.sortie, "");
+    EXPECT_EQ(run.erreurs, "");
 
     std::set<std::string> written;
     for (const auto& entry : fs::recursive_directory_iterator(root))
@@ -93,24 +57,24 @@ TEST(GenereAssets, RegeneratesTheCommittedFilesByteForByte) {
             written.insert(fs::relative(entry.path(), root).generic_string());
     EXPECT_EQ(written, kGenerated);
     for (const std::string& name : kGenerated) {
-        const std::string committed = readFile(kRoot / name);
+        const std::string committed = litFichier(kRoot / name);
         ASSERT_FALSE(committed.empty()) << name << " is missing from the project";
-        EXPECT_TRUE(readFile(root / name) == committed) << name << " differs from the committed file: regenerate it";
+        EXPECT_TRUE(litFichier(root / name) == committed) << name << " differs from the committed file: regenerate it";
     }
 }
 
 TEST(GenereAssets, FailsLoudlyWhenItCannotWrite) {
-    TempDir tmp;
-    std::ofstream(tmp.path() / "plain_file") << "x";
-    const std::string cases[] = {
-        "'" + (tmp.path() / "plain_file").string() + "'",           // the root is a file
-        "'" + (tmp.path() / "plain_file" / "below").string() + "'", // the root is under a file
-        "'" + tmp.path().string() + "' extra",                      // one argument too many
+    outils::DossierTemp tmp;
+    std::ofstream(tmp.chemin() / "plain_file") << "x";
+    const std::vector<std::string> cases[] = {
+        {(tmp.chemin() / "plain_file").string()},           // the root is a file
+        {(tmp.chemin() / "plain_file" / "below").string()}, // the root is under a file
+        {tmp.chemin().string(), "extra"},                   // one argument too many
     };
-    for (const std::string& args : cases) {
-        const GeneratorRun run = runGenerator(args, tmp.path());
-        EXPECT_NE(run.exitCode, 0) << args;
-        EXPECT_NE(run.err, "") << args;
+    for (const std::vector<std::string>& args : cases) {
+        const outils::Execution run = runGenerator(args, tmp.chemin());
+        EXPECT_NE(run.statut, 0) << ::testing::PrintToString(args);
+        EXPECT_NE(run.erreurs, "") << ::testing::PrintToString(args);
     }
 }
 
@@ -130,7 +94,7 @@ class CommittedLevel : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         LevelFile& lv = level();
-        lv.text = readFile(kRoot / "map" / "base_map.txt");
+        lv.text = litFichier(kRoot / "map" / "base_map.txt");
         std::string body = lv.text;
         if (!body.empty() && body.back() == '\n')
             body.pop_back();

@@ -5,20 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <SFML/Graphics.hpp>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "TileMap.hpp"
-
-namespace fs = std::filesystem;
+#include "outils_test.hpp"
 
 namespace {
 
@@ -111,30 +107,16 @@ const sf::Vector2u tailles_cible[] = {{720, 336}, {1440, 672}};
 class CullingTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // SFML closes its display connection when its last graphics object goes; an X server left
-        // without clients resets, and refuses the next connection while it does. One context held for
-        // the whole suite keeps the connection open between the grids and render textures of the cases.
-        contexte = new sf::Context;
-        // ctest runs each test in its own process, maybe two at once: the name must not collide.
-        const auto tic = std::chrono::steady_clock::now().time_since_epoch().count();
-        const std::string nom = "orpa_culling_" + std::to_string(tic) + "_" + std::to_string(std::random_device{}());
-        dossier = new fs::path(fs::temp_directory_path() / nom);
-        fs::create_directories(*dossier);
+        outils::gardeContexte();
+        dossier = std::make_unique<outils::DossierTemp>();
         ecritTileset(tileset(48, 48), 48, 48);
         ecritTileset(tileset(32, 24), 32, 24);
     }
 
-    static void TearDownTestSuite() {
-        std::error_code erreur;
-        fs::remove_all(*dossier, erreur);
-        delete dossier;
-        dossier = nullptr;
-        delete contexte;
-        contexte = nullptr;
-    }
+    static void TearDownTestSuite() { dossier.reset(); }
 
     static std::string tileset(unsigned int tw, unsigned int th) {
-        return (*dossier / ("tuiles_" + std::to_string(tw) + "x" + std::to_string(th) + ".png")).string();
+        return (dossier->chemin() / ("tuiles_" + std::to_string(tw) + "x" + std::to_string(th) + ".png")).string();
     }
 
     // A fresh grid of largeur x hauteur cells cut from the tileset of tw x th tiles.
@@ -160,12 +142,8 @@ protected:
         }
     }
 
-    static fs::path* dossier;
-    static sf::Context* contexte;
+    static inline std::unique_ptr<outils::DossierTemp> dossier;
 };
-
-fs::path* CullingTest::dossier = nullptr;
-sf::Context* CullingTest::contexte = nullptr;
 
 struct Cas {
     const char* nom;

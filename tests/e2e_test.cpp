@@ -8,11 +8,9 @@
 #include <SFML/Graphics/Image.hpp>
 
 #include <array>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -22,11 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "outils_test.hpp"
 
 // Xlib last: its macros (None, Status, Bool...) would clash with the C++ headers above.
 #include <X11/Xatom.h>
@@ -35,10 +29,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-extern char** environ;
-
 namespace fs = std::filesystem;
-using Horloge = std::chrono::steady_clock;
+using outils::Horloge;
 using namespace std::chrono_literals;
 
 namespace {
@@ -178,24 +170,14 @@ std::string ecarts(const Capture& c, const Scene& s) {
 class Dossier {
 public:
     Dossier() {
-        std::string modele = (fs::temp_directory_path() / "orpa_e2e_XXXXXX").string();
-        if (!mkdtemp(modele.data()))
-            throw std::runtime_error("cannot make a temporary folder");
-        m_chemin = modele;
-        fs::create_directories(m_chemin / "map");
-        fs::create_directories(m_chemin / "tilesets");
+        fs::create_directories(chemin() / "map");
+        fs::create_directories(chemin() / "tilesets");
     }
-    ~Dossier() {
-        std::error_code ignore;
-        fs::remove_all(m_chemin, ignore);
-    }
-    Dossier(const Dossier&) = delete;
-    Dossier& operator=(const Dossier&) = delete;
 
-    const fs::path& chemin() const { return m_chemin; }
+    const fs::path& chemin() const { return m_dossier.chemin(); }
 
     void ecrisNiveau(const Niveau& niveau) const {
-        std::ofstream fichier(m_chemin / "map" / "base_map.txt");
+        std::ofstream fichier(chemin() / "map" / "base_map.txt");
         fichier << "tilesets/decor_essai.png|48|48|" << niveau.largeur << '|' << niveau.hauteur << '\n';
         for (int y = 0; y < niveau.hauteur; ++y)
             for (int x = 0; x < niveau.largeur; ++x)
@@ -217,7 +199,7 @@ public:
                 const Couleur c = couleurs_tuiles[(x / 48) + 4 * (y / 48)];
                 image.setPixel(x, y, sf::Color(c.r, c.g, c.b));
             }
-        enregistre(image, m_chemin / "tilesets" / "decor_essai.png");
+        enregistre(image, chemin() / "tilesets" / "decor_essai.png");
     }
 
     void ecrisHeros() const {
@@ -229,7 +211,7 @@ public:
                 const Couleur c = dans_marque ? marque : couleurCadre(int(x / 24), int(y / 32));
                 image.setPixel(x, y, sf::Color(c.r, c.g, c.b));
             }
-        enregistre(image, m_chemin / "tilesets" / "Pelmur.png");
+        enregistre(image, chemin() / "tilesets" / "Pelmur.png");
     }
 
     void ecrisTout(const Niveau& niveau) const {
@@ -244,147 +226,42 @@ private:
             throw std::runtime_error("cannot write " + chemin.string());
     }
 
-    fs::path m_chemin;
+    outils::DossierTemp m_dossier;
 };
 
 // ---------------------------------------------------------------------------------------------
-// Processes.
-
-// Waits for `pid` until `fin`; the exit code, 128 + the signal number for a killed process, or
-// nothing when it still runs at `fin`.
-std::optional<int> attendsProcessus(pid_t pid, Horloge::time_point fin) {
-    while (true) {
-        int etat = 0;
-        const pid_t r = waitpid(pid, &etat, WNOHANG);
-        if (r == pid)
-            return WIFEXITED(etat) ? WEXITSTATUS(etat) : 128 + WTERMSIG(etat);
-        if (r < 0 && errno != EINTR)
-            return -1;
-        if (Horloge::now() >= fin)
-            return std::nullopt;
-        std::this_thread::sleep_for(intervalle_sondage);
-    }
-}
-
-void tueEtRecolte(pid_t pid) {
-    kill(pid, SIGKILL);
-    int etat = 0;
-    while (waitpid(pid, &etat, 0) < 0 && errno == EINTR) {
-    }
-}
-
-std::string litFichier(const fs::path& chemin) {
-    std::ifstream fichier(chemin, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(fichier), std::istreambuf_iterator<char>());
-}
-
-// A private Xvfb for one test, so that tests run side by side and never touch an outside display.
-class ServeurX {
-public:
-    ServeurX() {
-        int tube[2];
-        if (pipe2(tube, O_CLOEXEC) != 0)
-            throw std::runtime_error("pipe2 failed");
-        const std::string fd = std::to_string(tube[1]);
-        m_pid = fork();
-        if (m_pid == 0) {
-            fcntl(tube[1], F_SETFD, 0); // this end alone survives the exec, for -displayfd
-            const int nul = open("/dev/null", O_RDWR);
-            dup2(nul, 0), dup2(nul, 1), dup2(nul, 2);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(tube[1]);
-        // Xvfb writes its display number once it accepts clients.
-        std::string numero;
-        const auto fin = Horloge::now() + delai_max;
-        while (numero.empty() || numero.back() != '\n') {
-            const auto reste = std::chrono::duration_cast<std::chrono::milliseconds>(fin - Horloge::now()).count();
-            pollfd attente{tube[0], POLLIN, 0};
-            char c;
-            if (m_pid < 0 || reste <= 0 || poll(&attente, 1, int(reste)) <= 0 || read(tube[0], &c, 1) != 1)
-                break;
-            numero += c;
-        }
-        close(tube[0]);
-        if (numero.empty() || numero.back() != '\n') {
-            arrete();
-            throw std::runtime_error("Xvfb did not start");
-        }
-        numero.pop_back();
-        m_nom = ":" + numero;
-    }
-    ~ServeurX() { arrete(); }
-    ServeurX(const ServeurX&) = delete;
-    ServeurX& operator=(const ServeurX&) = delete;
-
-    const std::string& nom() const { return m_nom; }
-
-private:
-    void arrete() {
-        if (m_pid <= 0)
-            return;
-        kill(m_pid, SIGTERM);
-        if (!attendsProcessus(m_pid, Horloge::now() + 5s))
-            tueEtRecolte(m_pid);
-        m_pid = -1;
-    }
-
-    pid_t m_pid = -1;
-    std::string m_nom;
-};
+// The game under watch.
 
 // Xlib's default handler ends the process; a window that goes away under a request is expected.
 int ignoreErreurX(Display*, XErrorEvent*) {
     return 0;
 }
 
+// This process's connection to `serveur`.
+Display* connecte(const outils::ServeurX& serveur) {
+    XSetErrorHandler(ignoreErreurX);
+    Display* display = XOpenDisplay(serveur.nom().c_str());
+    if (!display)
+        throw std::runtime_error("cannot connect to " + serveur.nom());
+    return display;
+}
+
+// The environment of this process with the display set to `serveur`.
+std::vector<std::string> environnementSur(const outils::ServeurX& serveur) {
+    std::vector<std::string> env = outils::environnement(false);
+    env.push_back("DISPLAY=" + serveur.nom());
+    return env;
+}
+
 // The running game: started in the fixture folder on a private server, watched and driven
-// through its own client connection, and always reaped.
+// through its own client connection, and always reaped. The connection is made first: a server
+// left without clients while the game starts up would reset under it.
 class Partie {
 public:
-    Partie(const ServeurX& serveur, const Dossier& dossier)
-        : m_sortie(dossier.chemin() / "sortie.txt"), m_erreurs(dossier.chemin() / "erreurs.txt") {
-        XSetErrorHandler(ignoreErreurX);
-        m_display = XOpenDisplay(serveur.nom().c_str());
-        if (!m_display)
-            throw std::runtime_error("cannot connect to " + serveur.nom());
+    Partie(const outils::ServeurX& serveur, const Dossier& dossier)
+        : m_display(connecte(serveur)), m_jeu(ORPA_BINAIRE, {}, dossier.chemin(), environnementSur(serveur)) {}
 
-        // Everything the child needs is made before the fork.
-        std::vector<std::string> env;
-        for (char** v = environ; *v; ++v)
-            if (std::string(*v).rfind("DISPLAY=", 0) != 0)
-                env.emplace_back(*v);
-        env.push_back("DISPLAY=" + serveur.nom());
-        std::vector<char*> envp;
-        for (std::string& v : env)
-            envp.push_back(v.data());
-        envp.push_back(nullptr);
-        const std::string dossier_travail = dossier.chemin().string();
-        const std::string sortie = m_sortie.string(), erreurs = m_erreurs.string();
-        char* argv[] = {const_cast<char*>(ORPA_BINAIRE), nullptr};
-
-        m_pid = fork();
-        if (m_pid == 0) {
-            const int fd_sortie = open(sortie.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int fd_erreurs = open(erreurs.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fd_sortie < 0 || fd_erreurs < 0 || chdir(dossier_travail.c_str()) != 0)
-                _exit(126);
-            dup2(fd_sortie, 1), dup2(fd_erreurs, 2);
-            execve(argv[0], argv, envp.data());
-            _exit(127);
-        }
-        if (m_pid < 0)
-            throw std::runtime_error("fork failed");
-    }
-
-    ~Partie() {
-        if (m_display)
-            XCloseDisplay(m_display);
-        if (m_pid > 0 && !m_code)
-            tueEtRecolte(m_pid);
-    }
+    ~Partie() { XCloseDisplay(m_display); }
     Partie(const Partie&) = delete;
     Partie& operator=(const Partie&) = delete;
 
@@ -394,8 +271,7 @@ public:
     ::testing::AssertionResult attendsFenetre() {
         const auto fin = Horloge::now() + delai_max;
         while (Horloge::now() < fin) {
-            if (const auto code = attendsProcessus(m_pid, Horloge::now())) {
-                m_code = code;
+            if (const auto code = m_jeu.attends(Horloge::now())) {
                 return ::testing::AssertionFailure()
                        << "the game ended with " << *code << " before showing its window; "
                        << "stderr: " << erreurs();
@@ -473,18 +349,14 @@ public:
     /// The exit status once the game has ended; nothing, and the game killed, when it is still
     /// running after the time limit.
     std::optional<int> attendsFin() {
-        if (!m_code) {
-            m_code = attendsProcessus(m_pid, Horloge::now() + delai_max);
-            if (!m_code) {
-                tueEtRecolte(m_pid);
-                m_pid = -1;
-            }
-        }
-        return m_code;
+        const std::optional<int> code = m_jeu.attends(Horloge::now() + delai_max);
+        if (!code)
+            m_jeu.tue();
+        return code;
     }
 
-    std::string sortie() const { return litFichier(m_sortie); }
-    std::string erreurs() const { return litFichier(m_erreurs); }
+    std::string sortie() const { return m_jeu.sortie(); }
+    std::string erreurs() const { return m_jeu.erreurs(); }
 
 private:
     static std::uint8_t canal(unsigned long pixel, unsigned long masque) {
@@ -533,11 +405,9 @@ private:
         return trouvee;
     }
 
-    fs::path m_sortie, m_erreurs;
-    Display* m_display = nullptr;
+    Display* m_display;
+    outils::Processus m_jeu;
     Window m_fenetre = 0;
-    pid_t m_pid = -1;
-    std::optional<int> m_code;
 };
 
 // One press of an arrow, the picture while it is held, its release and the picture after; then
@@ -562,11 +432,25 @@ const Niveau grand_niveau{30, 20, {}};
 
 // ---------------------------------------------------------------------------------------------
 
-TEST(JeuComplet, FenetreTitreeEtALaTailleDeDepart) {
-    ServeurX serveur;
-    Dossier dossier;
-    dossier.ecrisTout(grand_niveau);
-    Partie partie(serveur, dossier);
+// Every test runs the game in a fresh folder on a server of its own.
+class JeuComplet : public ::testing::Test {
+protected:
+    // Starts the game on the files written so far.
+    Partie& lance() { return m_partie.emplace(m_serveur, m_dossier); }
+
+    // Writes every file the game opens, with `niveau` for the level, and starts the game.
+    Partie& lanceSur(const Niveau& niveau) {
+        m_dossier.ecrisTout(niveau);
+        return lance();
+    }
+
+    outils::ServeurX m_serveur;
+    Dossier m_dossier;
+    std::optional<Partie> m_partie;
+};
+
+TEST_F(JeuComplet, FenetreTitreeEtALaTailleDeDepart) {
+    Partie& partie = lanceSur(grand_niveau);
     ASSERT_TRUE(partie.attendsFenetre());
 
     XWindowAttributes attributs;
@@ -575,12 +459,9 @@ TEST(JeuComplet, FenetreTitreeEtALaTailleDeDepart) {
     EXPECT_EQ(attributs.height, 336);
 }
 
-TEST(JeuComplet, PremiereImageMontreLeNiveauEtLeHerosDebout) {
-    ServeurX serveur;
-    Dossier dossier;
+TEST_F(JeuComplet, PremiereImageMontreLeNiveauEtLeHerosDebout) {
     const Niveau petit{12, 5, {}}; // smaller than the 15 x 7 cells of the view both ways
-    dossier.ecrisTout(petit);
-    Partie partie(serveur, dossier);
+    Partie& partie = lanceSur(petit);
     ASSERT_TRUE(partie.attendsFenetre());
     ASSERT_TRUE(partie.attendsImage(Scene{petit}));
 
@@ -614,11 +495,8 @@ TEST(JeuComplet, PremiereImageMontreLeNiveauEtLeHerosDebout) {
     }
 }
 
-TEST(JeuComplet, BoutonDeFermetureTermineAvecLeCodeZero) {
-    ServeurX serveur;
-    Dossier dossier;
-    dossier.ecrisTout(grand_niveau);
-    Partie partie(serveur, dossier);
+TEST_F(JeuComplet, BoutonDeFermetureTermineAvecLeCodeZero) {
+    Partie& partie = lanceSur(grand_niveau);
     ASSERT_TRUE(partie.attendsFenetre());
     ASSERT_TRUE(partie.attendsImage(Scene{grand_niveau})); // running its frame loop
 
@@ -640,19 +518,17 @@ void PrintTo(const DemarrageRate& cas, std::ostream* flux) {
     *flux << cas.nom;
 }
 
-class JeuCompletSansFichier : public ::testing::TestWithParam<DemarrageRate> {};
+class JeuCompletSansFichier : public JeuComplet, public ::testing::WithParamInterface<DemarrageRate> {};
 
 TEST_P(JeuCompletSansFichier, TermineAvecMoinsUn) {
     const DemarrageRate& cas = GetParam();
-    ServeurX serveur;
-    Dossier dossier;
     if (cas.niveau)
-        dossier.ecrisNiveau(grand_niveau);
+        m_dossier.ecrisNiveau(grand_niveau);
     if (cas.tileset)
-        dossier.ecrisTileset();
+        m_dossier.ecrisTileset();
     if (cas.heros)
-        dossier.ecrisHeros();
-    Partie partie(serveur, dossier);
+        m_dossier.ecrisHeros();
+    Partie& partie = lance();
 
     const std::optional<int> code = partie.attendsFin();
     ASSERT_TRUE(code) << "still running with a missing file";
@@ -664,13 +540,10 @@ INSTANTIATE_TEST_SUITE_P(, JeuCompletSansFichier,
                          ::testing::Values(DemarrageRate{"Niveau", false, true, true, "Erreur chargement niveau\n"},
                                            DemarrageRate{"Tileset", true, false, true, ""},
                                            DemarrageRate{"FeuilleDuHeros", true, true, false, ""}),
-                         [](const auto& info) { return std::string(info.param.nom); });
+                         outils::nomDuCas<DemarrageRate>);
 
-TEST(JeuComplet, MarcheAnimationEtDefilementDeLaVue) {
-    ServeurX serveur;
-    Dossier dossier;
-    dossier.ecrisTout(grand_niveau);
-    Partie partie(serveur, dossier);
+TEST_F(JeuComplet, MarcheAnimationEtDefilementDeLaVue) {
+    Partie& partie = lanceSur(grand_niveau);
     ASSERT_TRUE(partie.attendsFenetre());
     Scene scene{grand_niveau};
     ASSERT_TRUE(partie.attendsImage(scene));
@@ -703,12 +576,9 @@ TEST(JeuComplet, MarcheAnimationEtDefilementDeLaVue) {
     }
 }
 
-TEST(JeuComplet, ObstacleArreteLeHerosQuiSeTourneVersLui) {
-    ServeurX serveur;
-    Dossier dossier;
+TEST_F(JeuComplet, ObstacleArreteLeHerosQuiSeTourneVersLui) {
     const Niveau niveau{8, 6, {{2, 1}}};
-    dossier.ecrisTout(niveau);
-    Partie partie(serveur, dossier);
+    Partie& partie = lanceSur(niveau);
     ASSERT_TRUE(partie.attendsFenetre());
     const Scene scene{niveau};
     ASSERT_TRUE(partie.attendsImage(scene));
@@ -727,11 +597,8 @@ TEST(JeuComplet, ObstacleArreteLeHerosQuiSeTourneVersLui) {
     }
 }
 
-TEST(JeuComplet, RedimensionnementEtireLaMemeRegionDuMonde) {
-    ServeurX serveur;
-    Dossier dossier;
-    dossier.ecrisTout(grand_niveau);
-    Partie partie(serveur, dossier);
+TEST_F(JeuComplet, RedimensionnementEtireLaMemeRegionDuMonde) {
+    Partie& partie = lanceSur(grand_niveau);
     ASSERT_TRUE(partie.attendsFenetre());
     Scene scene{grand_niveau};
     ASSERT_TRUE(partie.attendsImage(scene));

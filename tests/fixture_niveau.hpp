@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
-#include <random>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -20,6 +19,7 @@
 #include "Hero.hpp"
 #include "Regles.hpp"
 #include "TileMap.hpp"
+#include "outils_test.hpp"
 
 namespace fixture {
 
@@ -42,44 +42,13 @@ inline sf::Color couleurCadre(int colonne, int ligne) {
     return sf::Color(static_cast<sf::Uint8>(40 + 80 * colonne), static_cast<sf::Uint8>(30 + 60 * ligne), 200);
 }
 
-/// A fresh folder under the system's temporary directory, removed with everything in it.
-class DossierTemp {
-public:
-    DossierTemp() {
-        static unsigned compteur = 0;
-        std::random_device hasard;
-        const std::filesystem::path base = std::filesystem::temp_directory_path();
-        do {
-            m_chemin = base / ("orpa_niveau_" + std::to_string(hasard()) + "_" + std::to_string(++compteur));
-        } while (!std::filesystem::create_directory(m_chemin));
-    }
-    ~DossierTemp() {
-        std::error_code ignore;
-        std::filesystem::remove_all(m_chemin, ignore);
-    }
-    DossierTemp(const DossierTemp&) = delete;
-    DossierTemp& operator=(const DossierTemp&) = delete;
-
-    const std::filesystem::path& chemin() const { return m_chemin; }
-
-private:
-    std::filesystem::path m_chemin;
-};
-
-/// One OpenGL context, active for the whole run: without it every texture load that finds no
-/// active context builds one of its own, which takes a tenth of a second under a virtual X server.
-inline void activeContexte() {
-    static sf::Context contexte;
-    (void)contexte;
-}
-
 /// A W x H level with the given blocked cells, the hero standing at (1, 1) facing down.
 class Niveau {
 public:
     Niveau(int largeur, int hauteur, const Cellules& bloquees = {}, unsigned tile_largeur = 48,
            unsigned tile_hauteur = 48)
         : monde{perso, map, presences, carte} {
-        activeContexte();
+        outils::gardeContexte();
         const std::filesystem::path tileset = dossier.chemin() / "decor.png";
         const std::filesystem::path feuille = dossier.chemin() / "heros.png";
         const std::filesystem::path fichier = dossier.chemin() / "niveau.txt";
@@ -157,7 +126,7 @@ public:
     /// One key press as the frame loop hands it over.
     void appui(sf::Keyboard::Key code, sf::Vector2u fenetre = {720, 336}) { gereAppui(code, etat, monde, fenetre); }
 
-    DossierTemp dossier;
+    outils::DossierTemp dossier;
     ArrayMap carte;
     std::vector<bool> presences;
     TileMap map;

@@ -5,41 +5,14 @@
 #include <SFML/Graphics.hpp>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "outils_test.hpp"
 
 namespace fs = std::filesystem;
 
-// Readable failure messages for the SFML values that the tests compare; found by argument-dependent lookup.
-namespace sf {
-template <typename T> void PrintTo(const Vector2<T>& v, std::ostream* os) {
-    *os << "(" << v.x << ", " << v.y << ")";
-}
-template <typename T> void PrintTo(const Rect<T>& r, std::ostream* os) {
-    *os << "(" << r.left << ", " << r.top << ", " << r.width << ", " << r.height << ")";
-}
-inline void PrintTo(const Color& c, std::ostream* os) {
-    *os << "rgba(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ", " << int(c.a) << ")";
-}
-} // namespace sf
-
 namespace {
-
-// Holds one GL context, and so SFML's connection to the X display, for the whole run. A virtual X
-// server started without -noreset resets when its last client leaves and drops whoever connects
-// meanwhile, and SFML closes its connection whenever the last texture of a test is destroyed.
-class ConnexionDurable : public ::testing::Environment {
-public:
-    void SetUp() override { m_contexte = std::make_unique<sf::Context>(); }
-    void TearDown() override { m_contexte.reset(); }
-
-private:
-    std::unique_ptr<sf::Context> m_contexte;
-};
-::testing::Environment* const g_connexion = ::testing::AddGlobalTestEnvironment(new ConnexionDurable);
 
 // The test sheet: 3 columns x 4 rows of 24 x 32 frames, each frame one solid colour of its own.
 const unsigned int largeur_cadre = 24;
@@ -71,26 +44,20 @@ sf::Vector2i cadreAffiche(const Hero& perso) {
 class HeroTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string nom = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        m_dossier = fs::temp_directory_path() / ("orpa_hero_" + std::to_string(::getpid()) + "_" + nom);
-        fs::remove_all(m_dossier);
-        fs::create_directories(m_dossier);
-
+        outils::gardeContexte();
         sf::Image planche;
         planche.create(3 * largeur_cadre, 4 * hauteur_cadre);
         for (unsigned int y = 0; y < planche.getSize().y; ++y)
             for (unsigned int x = 0; x < planche.getSize().x; ++x)
                 planche.setPixel(x, y, couleurCadre(x / largeur_cadre, y / hauteur_cadre));
-        m_planche = (m_dossier / "planche.png").string();
+        m_planche = (m_dossier.chemin() / "planche.png").string();
         ASSERT_TRUE(planche.saveToFile(m_planche));
     }
-
-    void TearDown() override { fs::remove_all(m_dossier); }
 
     // Loads the hero the way the game does: the standing frame facing down, shown 48 x 48.
     void chargeCommeLeJeu(Hero& perso) { ASSERT_TRUE(perso.load(m_planche, 24, 64, 24, 32, 48, 48)); }
 
-    fs::path m_dossier;
+    outils::DossierTemp m_dossier;
     std::string m_planche;
 };
 
@@ -217,7 +184,7 @@ TEST_F(HeroTest, FractionalFrameSizeCutsWholePixelsAndScalesByTheExactSize) {
 }
 
 TEST_F(HeroTest, FailedLoadLeavesTheHeroUnchanged) {
-    const std::string absent = (m_dossier / "absent.png").string();
+    const std::string absent = (m_dossier.chemin() / "absent.png").string();
     {
         Hero perso;
         EXPECT_FALSE(perso.load(absent, 24, 64, 24, 32, 48, 48));

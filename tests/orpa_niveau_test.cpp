@@ -5,64 +5,26 @@
 
 #include <SFML/Graphics.hpp>
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "outils_test.hpp"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A fresh folder under the system's temporary directory, removed with everything in it.
-class DossierTemp {
-public:
-    DossierTemp() {
-        static unsigned compteur = 0;
-        std::random_device hasard;
-        do {
-            m_chemin = fs::temp_directory_path() /
-                       ("orpa_outil_" + std::to_string(hasard()) + "_" + std::to_string(++compteur));
-        } while (!fs::create_directory(m_chemin));
-    }
-    ~DossierTemp() {
-        std::error_code ignore;
-        fs::remove_all(m_chemin, ignore);
-    }
-    DossierTemp(const DossierTemp&) = delete;
-    DossierTemp& operator=(const DossierTemp&) = delete;
+using outils::Execution;
 
-    const fs::path& chemin() const { return m_chemin; }
-
-private:
-    fs::path m_chemin;
-};
-
-// One OpenGL context for the whole run, made on first need: the driver's texture limit is read
-// through it, and keeping it alive spares the X server a connection coming and going per query.
+// The driver's texture limit, read through the context kept for the whole run.
 unsigned tailleTextureMax() {
-    static sf::Context contexte;
+    outils::gardeContexte();
     return sf::Texture::getMaximumSize();
-}
-
-struct Execution {
-    int statut;
-    std::string sortie;
-    std::string erreurs;
-};
-
-std::string litFichier(const fs::path& chemin) {
-    std::ifstream flux(chemin, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(flux), std::istreambuf_iterator<char>());
 }
 
 std::vector<std::string> lignes(const std::string& texte) {
@@ -75,37 +37,7 @@ std::vector<std::string> lignes(const std::string& texte) {
 
 // Runs the tool with `arguments` in `dossier`; without `affichage` the child has no DISPLAY.
 Execution lance(const fs::path& dossier, const std::vector<std::string>& arguments, bool affichage = true) {
-    const fs::path sortie = dossier / ".stdout";
-    const fs::path erreurs = dossier / ".stderr";
-    std::vector<std::string> env;
-    for (char** v = environ; *v; ++v)
-        if (affichage || std::string(*v).rfind("DISPLAY=", 0) != 0)
-            env.push_back(*v);
-    std::vector<char*> argv{const_cast<char*>(ORPA_NIVEAU)};
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::chdir(dossier.c_str()) != 0)
-            ::_exit(126);
-        ::dup2(::open(sortie.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-        ::dup2(::open(erreurs.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        ::execve(ORPA_NIVEAU, argv.data(), envp.data());
-        ::_exit(127);
-    }
-    int etat = 0;
-    ::waitpid(pid, &etat, 0);
-    Execution resultat{WIFEXITED(etat) ? WEXITSTATUS(etat) : 128 + WTERMSIG(etat), litFichier(sortie),
-                       litFichier(erreurs)};
-    fs::remove(sortie);
-    fs::remove(erreurs);
-    return resultat;
+    return outils::execute(ORPA_NIVEAU, arguments, dossier, std::nullopt, outils::environnement(affichage));
 }
 
 // Four solid tiles of `tw` x 48 in a 2 x 2 tileset: tile n has couleurTile(n).
@@ -123,11 +55,6 @@ void ecritTileset(const fs::path& chemin, unsigned tw) {
         for (unsigned x = 0; x < 2 * tw; ++x)
             image.setPixel(x, y, couleurTile(static_cast<int>(x / tw + 2 * (y / 48))));
     ASSERT_TRUE(image.saveToFile(chemin.string()));
-}
-
-void ecrit(const fs::path& chemin, const std::string& contenu) {
-    fs::create_directories(chemin.parent_path());
-    std::ofstream(chemin, std::ios::binary) << contenu;
 }
 
 // The fixture level: 4 x 3 cells of 48 x 48, all four tiles used, cells (2, 1) and (0, 2) blocked,
@@ -162,11 +89,11 @@ class OrpaNiveau : public ::testing::Test {
 protected:
     void SetUp() override { ecritTileset(dossier.chemin() / "tiles" / "decor.png", 48); }
 
-    void niveau(const std::string& contenu) { ecrit(dossier.chemin() / "cartes" / "niveau.txt", contenu); }
+    void niveau(const std::string& contenu) { dossier.ecrit("cartes/niveau.txt", contenu); }
 
     Execution check() { return lance(dossier.chemin(), {"check", "cartes/niveau.txt"}); }
 
-    DossierTemp dossier;
+    outils::DossierTemp dossier;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -210,14 +137,6 @@ TEST_P(CheckCas, PrintsEveryProblemWithItsLine) {
 // How every line about the fixture level starts.
 const std::string f = "cartes/niveau.txt:";
 
-// A test name from a case's description.
-template <typename Cas> std::string nomDuCas(const ::testing::TestParamInfo<Cas>& info) {
-    std::string nom;
-    for (const char c : std::string(info.param.nom))
-        nom += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return nom;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Erreurs, CheckCas,
     ::testing::Values(
@@ -247,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {f + "1: warning: header: 6 fields, expected 5",
                   f + "3: cell (1, 1): tile number \"x\" is not a number", f + "4: warning: tile row 2: 5 tile numbers",
                   f + "6: presence row 1: 3 fields, expected 4"}}),
-    nomDuCas<CasCheck>);
+    outils::nomDuCas<CasCheck>);
 
 INSTANTIATE_TEST_SUITE_P(
     Avertissements, CheckCas,
@@ -311,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
                  0,
                  {"cartes/niveau.txt: 5 x 3 cells, 160 x 144 pixels, tiles of 32 x 48 pixels from "
                   "\"tiles/decor.png\" (3 x 2 tiles), 2 blocked cells, hero start cells (1, 1) to (2, 1) free"}}),
-    nomDuCas<CasCheck>);
+    outils::nomDuCas<CasCheck>);
 
 // ---------------------------------------------------------------------------------------------
 // preview
@@ -421,7 +340,7 @@ INSTANTIATE_TEST_SUITE_P(
                  f + "1: tileset path: \"tiles/absent.png\" cannot be loaded"},
         CasRefus{"image too large", niveau_fixture, {"--scale", "1000"}, true, "MAX"},
         CasRefus{"no X display", niveau_fixture, {}, false, "no X display"}),
-    nomDuCas<CasRefus>);
+    outils::nomDuCas<CasRefus>);
 
 TEST_F(OrpaNiveau, PreviewCannotWriteIntoAMissingFolder) {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "the preview needs an X server";
@@ -470,6 +389,13 @@ struct CasLigne {
     int statut;
     std::string debut; ///< how standard output (status 0) or the usage line on standard error starts
 };
+
+// Shown in the test's name and failure messages: the command line itself.
+void PrintTo(const CasLigne& cas, std::ostream* os) {
+    *os << "orpa-niveau";
+    for (const std::string& argument : cas.arguments)
+        *os << " " << argument;
+}
 
 class LigneDeCommande : public OrpaNiveau, public ::testing::WithParamInterface<CasLigne> {};
 

@@ -7,26 +7,12 @@
 #include <climits>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "outils_test.hpp"
 
 namespace fs = std::filesystem;
-
-// Readable failure messages for the SFML values that the tests compare; found by argument-dependent lookup.
-namespace sf {
-template <typename T> void PrintTo(const Vector2<T>& v, std::ostream* os) {
-    *os << "(" << v.x << ", " << v.y << ")";
-}
-template <typename T> void PrintTo(const Rect<T>& r, std::ostream* os) {
-    *os << "(" << r.left << ", " << r.top << ", " << r.width << ", " << r.height << ")";
-}
-inline void PrintTo(const Color& c, std::ostream* os) {
-    *os << "rgba(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ", " << int(c.a) << ")";
-}
-} // namespace sf
 
 // Cells never overlap, so the order in which the grid draws them leaves no trace in the pixels.
 // The test executable is linked with --wrap on sf::RenderTarget::draw(const Drawable&, const
@@ -64,19 +50,6 @@ extern "C" void __wrap__ZN2sf12RenderTarget4drawERKNS_8DrawableERKNS_12RenderSta
 
 namespace {
 
-// Holds one GL context, and so SFML's connection to the X display, for the whole run. A virtual X
-// server started without -noreset resets when its last client leaves and drops whoever connects
-// meanwhile, and SFML closes its connection whenever the last texture of a test is destroyed.
-class ConnexionDurable : public ::testing::Environment {
-public:
-    void SetUp() override { m_contexte = std::make_unique<sf::Context>(); }
-    void TearDown() override { m_contexte.reset(); }
-
-private:
-    std::unique_ptr<sf::Context> m_contexte;
-};
-::testing::Environment* const g_connexion = ::testing::AddGlobalTestEnvironment(new ConnexionDurable);
-
 // Tile n of the test tilesets is a 32 x 32 square of its own solid colour.
 sf::Color couleurTuile(unsigned int n) {
     return sf::Color(static_cast<sf::Uint8>(8 + 15 * n), static_cast<sf::Uint8>(250 - 13 * n),
@@ -86,14 +59,9 @@ sf::Color couleurTuile(unsigned int n) {
 class TileMapTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string nom = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        m_dossier = fs::temp_directory_path() / ("orpa_tilemap_" + std::to_string(::getpid()) + "_" + nom);
-        fs::remove_all(m_dossier);
-        fs::create_directories(m_dossier);
+        outils::gardeContexte();
         g_traces.clear();
     }
-
-    void TearDown() override { fs::remove_all(m_dossier); }
 
     // Writes a PNG tileset of `largeur` x `hauteur` pixels, cut into 32-pixel tiles numbered row by row.
     std::string tileset(unsigned int largeur, unsigned int hauteur) {
@@ -104,23 +72,30 @@ protected:
             for (unsigned int x = 0; x < largeur; ++x)
                 image.setPixel(x, y, couleurTuile(x / 32 + (y / 32) * colonnes));
         const std::string chemin =
-            (m_dossier / ("tuiles_" + std::to_string(largeur) + "x" + std::to_string(hauteur) + ".png")).string();
+            (m_dossier.chemin() / ("tuiles_" + std::to_string(largeur) + "x" + std::to_string(hauteur) + ".png"))
+                .string();
         EXPECT_TRUE(image.saveToFile(chemin));
         return chemin;
     }
 
-    fs::path m_dossier;
+    outils::DossierTemp m_dossier;
 };
 
-void verifieVide(const TileMap& map) {
-    EXPECT_TRUE(map.getMmap().empty());
-    EXPECT_EQ(map.getTailleTileset(), sf::Vector2u(0, 0));
+// A grid without cells: it collides with nothing, whatever the rectangle, and draws nothing.
+void verifieSansCellule(const TileMap& map) {
     EXPECT_FALSE(map.collision(sf::FloatRect(-1e6f, -1e6f, 2e6f, 2e6f), 0, 0));
     sf::RenderTexture cible;
     ASSERT_TRUE(cible.create(8, 8));
     g_traces.clear();
     map.dessine(cible);
     EXPECT_TRUE(g_traces.empty());
+}
+
+// A grid as it is before any load, and after every failed first load.
+void verifieVide(const TileMap& map) {
+    EXPECT_TRUE(map.getMmap().empty());
+    EXPECT_EQ(map.getTailleTileset(), sf::Vector2u(0, 0));
+    verifieSansCellule(map);
 }
 
 TEST_F(TileMapTest, TileNumberPicksItsTextureRectangle) {
@@ -269,10 +244,10 @@ TEST_F(TileMapTest, DrawsEveryCellRowByRowWithItsTile) {
 }
 
 TEST_F(TileMapTest, FailedLoadLeavesTheGridEmpty) {
-    std::ofstream(m_dossier / "pas_une_image.png") << "not a picture";
+    std::ofstream(m_dossier.chemin() / "pas_une_image.png") << "not a picture";
     const int tuile = 0;
-    for (const std::string& chemin :
-         {(m_dossier / "absent.png").string(), std::string(), (m_dossier / "pas_une_image.png").string()}) {
+    for (const std::string& chemin : {(m_dossier.chemin() / "absent.png").string(), std::string(),
+                                      (m_dossier.chemin() / "pas_une_image.png").string()}) {
         SCOPED_TRACE("path \"" + chemin + "\"");
         TileMap map;
         EXPECT_FALSE(map.load(chemin, sf::Vector2u(32, 32), &tuile, 1, 1));
@@ -286,7 +261,7 @@ TEST_F(TileMapTest, FailedReloadKeepsTheLoadedGrid) {
         std::string chemin;
         sf::Vector2u taille_tuile;
     } cas[] = {
-        {"missing image", (m_dossier / "absent.png").string(), {16, 16}},
+        {"missing image", (m_dossier.chemin() / "absent.png").string(), {16, 16}},
         {"zero tile width", tileset(128, 32), {0, 16}},
     };
     const int tuiles[] = {1, 2};
@@ -336,13 +311,7 @@ TEST_F(TileMapTest, GridWithoutRowsOrColumnsLoadsAndDrawsNothing) {
         ASSERT_EQ(grille.size(), c.largeur);
         for (const std::vector<sf::Sprite>& colonne : grille)
             EXPECT_TRUE(colonne.empty());
-        EXPECT_FALSE(map.collision(sf::FloatRect(-1e6f, -1e6f, 2e6f, 2e6f), 0, 0));
-
-        sf::RenderTexture cible;
-        ASSERT_TRUE(cible.create(8, 8));
-        g_traces.clear();
-        map.dessine(cible);
-        EXPECT_TRUE(g_traces.empty());
+        verifieSansCellule(map);
     }
 }
 

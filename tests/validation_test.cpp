@@ -4,23 +4,17 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
-
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "ArrayMap.hpp"
 #include "Hero.hpp"
 #include "Regles.hpp"
 #include "TileMap.hpp"
 #include "ValideNiveau.hpp"
+#include "outils_test.hpp"
 
 namespace fs = std::filesystem;
 
@@ -28,43 +22,18 @@ namespace {
 
 const std::string fichier_niveau = "map/base_map.txt";
 
-// A folder of its own for one test, removed with it.
-class DossierTemporaire {
-public:
-    DossierTemporaire() {
-        static int numero = 0;
-        m_chemin = fs::temp_directory_path() /
-                   ("orpa_validation_" + std::to_string(::getpid()) + "_" + std::to_string(++numero));
-        fs::create_directories(m_chemin);
-    }
-    ~DossierTemporaire() {
-        std::error_code ignore;
-        fs::remove_all(m_chemin, ignore);
-    }
-    DossierTemporaire(const DossierTemporaire&) = delete;
-    DossierTemporaire& operator=(const DossierTemporaire&) = delete;
+using outils::DossierTemp;
 
-    const fs::path& chemin() const { return m_chemin; }
-
-    fs::path ecrit(const std::string& relatif, const std::string& contenu) const {
-        const fs::path cible = m_chemin / relatif;
-        fs::create_directories(cible.parent_path());
-        std::ofstream(cible, std::ios::binary) << contenu;
-        return cible;
-    }
-
-    fs::path image(const std::string& relatif, unsigned int largeur, unsigned int hauteur) const {
-        const fs::path cible = m_chemin / relatif;
-        fs::create_directories(cible.parent_path());
-        sf::Image image;
-        image.create(largeur, hauteur, sf::Color(30, 120, 60));
-        image.saveToFile(cible.string());
-        return cible;
-    }
-
-private:
-    fs::path m_chemin;
-};
+// A solid image of `largeur` x `hauteur` pixels at `relatif` in `dossier`; its full path.
+fs::path ecritImage(const DossierTemp& dossier, const std::string& relatif, unsigned int largeur,
+                    unsigned int hauteur) {
+    const fs::path cible = dossier.chemin() / relatif;
+    fs::create_directories(cible.parent_path());
+    sf::Image image;
+    image.create(largeur, hauteur, sf::Color(30, 120, 60));
+    image.saveToFile(cible.string());
+    return cible;
+}
 
 // The lines of a well-formed level: tile number 1 and a free cell everywhere. Index 0 is the
 // header (line 1 of the file), 1 to H the tile rows, H + 1 to 2H the presence rows.
@@ -105,7 +74,7 @@ std::string premieresLignes(std::vector<std::string> lignes, std::size_t garde) 
 }
 
 std::vector<ProblemeNiveau> verifieTexte(const std::string& texte) {
-    DossierTemporaire dossier;
+    DossierTemp dossier;
     ArrayMap carte;
     carte.genereMap(dossier.ecrit("niveau.txt", texte).string());
     return verifieNiveau(carte);
@@ -216,8 +185,7 @@ TEST_P(NiveauRefuse, FirstErrorSaysWhereAndWhatWasExpected) {
     EXPECT_EQ(ligne.find_first_of("\r\n"), std::string::npos) << "one line only";
 }
 
-INSTANTIATE_TEST_SUITE_P(Validation, NiveauRefuse, ::testing::ValuesIn(casRefuses()),
-                         [](const ::testing::TestParamInfo<CasRefuse>& info) { return info.param.nom; });
+INSTANTIATE_TEST_SUITE_P(Validation, NiveauRefuse, ::testing::ValuesIn(casRefuses()), outils::nomDuCas<CasRefuse>);
 
 // ---------------------------------------------------------------------------------------------
 // Accepted levels, quirks of the format included; some earn a warning for the level checker.
@@ -278,8 +246,7 @@ TEST_P(NiveauAccepte, HasNoError) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Validation, NiveauAccepte, ::testing::ValuesIn(casAcceptes()),
-                         [](const ::testing::TestParamInfo<CasAccepte>& info) { return info.param.nom; });
+INSTANTIATE_TEST_SUITE_P(Validation, NiveauAccepte, ::testing::ValuesIn(casAcceptes()), outils::nomDuCas<CasAccepte>);
 
 TEST(Validation, ListsEveryProblemInFileOrder) {
     auto lignes = lignesNiveau("t.png|48|48|5|5", 5, 5);
@@ -310,7 +277,7 @@ TEST(Validation, UnopenedFileIsOneProblemWithoutLine) {
 
 TEST(Validation, TilesetMustHoldOneTileWidth) {
     ArrayMap carte;
-    DossierTemporaire dossier;
+    DossierTemp dossier;
     carte.genereMap(dossier.ecrit("niveau.txt", niveau("tilesets/etroit.png|48|48|5|5", 5, 5)).string());
     const struct {
         sf::Vector2u taille;
@@ -342,7 +309,7 @@ TEST(Validation, TilesetMustHoldOneTileWidth) {
     }
 
     // What main hands it after the grid refused the image: the size read from the file itself.
-    EXPECT_EQ(tailleImage(dossier.image("etroit.png", 40, 30).string()), sf::Vector2u(40, 30));
+    EXPECT_EQ(tailleImage(ecritImage(dossier, "etroit.png", 40, 30).string()), sf::Vector2u(40, 30));
     EXPECT_EQ(tailleImage((dossier.chemin() / "absent.png").string()), sf::Vector2u(0, 0));
 }
 
@@ -365,97 +332,21 @@ TEST(Validation, ReportsOnlyTheFirstErrorAndNeverAWarning) {
 // The game itself on a level folder, under an X server: its window opens before the level is read.
 
 // Gives this process a display: the one in DISPLAY, or an Xvfb of its own, stopped at exit.
-class ServeurX {
-public:
-    static void assure() { static ServeurX serveur; }
-
-    ~ServeurX() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-
-private:
-    ServeurX() {
-        const char* affichage = std::getenv("DISPLAY");
-        if (affichage && *affichage)
-            return;
-        int tube[2];
-        if (::pipe(tube) != 0)
-            return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::close(tube[0]);
-            const int nul = ::open("/dev/null", O_WRONLY);
-            ::dup2(nul, 1);
-            ::dup2(nul, 2);
-            const std::string fd = std::to_string(tube[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                     static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(tube[1]);
-        std::string numero;
-        char c;
-        while (::read(tube[0], &c, 1) == 1 && c != '\n')
-            numero += c;
-        ::close(tube[0]);
-        if (!numero.empty())
-            ::setenv("DISPLAY", (":" + numero).c_str(), 1);
-    }
-
-    pid_t m_pid = -1;
-};
-
-struct Execution {
-    bool fini;
-    int statut;
-    std::string sortie;
-    std::string erreurs;
-};
-
-std::string litFichier(const fs::path& chemin) {
-    std::ifstream flux(chemin, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(flux), std::istreambuf_iterator<char>());
+void assureAffichage() {
+    const char* affichage = std::getenv("DISPLAY");
+    if (affichage && *affichage)
+        return;
+    static const outils::ServeurX serveur;
+    ::setenv("DISPLAY", serveur.nom().c_str(), 1);
 }
+
+using outils::Execution;
 
 // Runs the game in `dossier`. A run that has not ended after `attente` is ended and reported as not
 // finished: for a refused level that is a failure, for an accepted one what should happen.
 Execution lanceJeu(const fs::path& dossier, std::chrono::milliseconds attente) {
-    ServeurX::assure();
-    const fs::path sortie = dossier / "stdout.txt";
-    const fs::path erreurs = dossier / "stderr.txt";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::chdir(dossier.c_str()) != 0)
-            ::_exit(126);
-        ::dup2(::open(sortie.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-        ::dup2(::open(erreurs.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        ::execl(ORPA_BINAIRE, ORPA_BINAIRE, static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    Execution resultat{false, -1, "", ""};
-    int etat = 0;
-    const auto limite = std::chrono::steady_clock::now() + attente;
-    while (std::chrono::steady_clock::now() < limite) {
-        if (::waitpid(pid, &etat, WNOHANG) == pid) {
-            resultat.fini = true;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (!resultat.fini) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, &etat, 0);
-    } else if (WIFEXITED(etat)) {
-        resultat.statut = WEXITSTATUS(etat);
-    } else {
-        resultat.statut = 128 + WTERMSIG(etat);
-    }
-    resultat.sortie = litFichier(sortie);
-    resultat.erreurs = litFichier(erreurs);
-    return resultat;
+    assureAffichage();
+    return outils::execute(ORPA_BINAIRE, {}, dossier, attente);
 }
 
 // The lines of `texte` that start with `debut`.
@@ -483,11 +374,11 @@ class JeuRefuse : public ::testing::TestWithParam<CasJeu> {};
 
 TEST_P(JeuRefuse, ExitsWith255AndOneLine) {
     const CasJeu& cas = GetParam();
-    DossierTemporaire dossier;
-    dossier.image("tilesets/t.png", 96, 48);
-    dossier.image("tilesets/etroit.png", 40, 40);
+    DossierTemp dossier;
+    ecritImage(dossier, "tilesets/t.png", 96, 48);
+    ecritImage(dossier, "tilesets/etroit.png", 40, 40);
     if (!cas.sans_feuille)
-        dossier.image("tilesets/Pelmur.png", 72, 128);
+        ecritImage(dossier, "tilesets/Pelmur.png", 72, 128);
     if (!cas.sans_niveau)
         dossier.ecrit(fichier_niveau, cas.niveau);
 
@@ -525,13 +416,13 @@ INSTANTIATE_TEST_SUITE_P(
         CasJeu{"FeuilleDuHerosAbsente", niveau("tilesets/t.png|48|48|5|5", 5, 5), false, true,
                "tilesets/Pelmur.png: hero sprite sheet: the image cannot be loaded, expected an image of at least "
                "72 x 128 pixels"}),
-    [](const ::testing::TestParamInfo<CasJeu>& info) { return info.param.nom; });
+    outils::nomDuCas<CasJeu>);
 
 // A mistake in the checks would refuse good levels too: the game must still start and keep running.
 TEST(ValidationJeu, AcceptedLevelKeepsRunning) {
-    DossierTemporaire dossier;
-    dossier.image("tilesets/t.png", 96, 48);
-    dossier.image("tilesets/Pelmur.png", 72, 128);
+    DossierTemp dossier;
+    ecritImage(dossier, "tilesets/t.png", 96, 48);
+    ecritImage(dossier, "tilesets/Pelmur.png", 72, 128);
     dossier.ecrit(fichier_niveau, avecLigne(lignesNiveau("tilesets/t.png|48|48|8|6", 8, 6), 8, "0|1|0|0|0|0|0|0|"));
     const Execution execution = lanceJeu(dossier.chemin(), std::chrono::seconds(2));
     EXPECT_FALSE(execution.fini) << "status " << execution.statut << "\n" << execution.erreurs;
@@ -552,13 +443,13 @@ TEST(ValidationJeu, AcceptedLevelKeepsRunning) {
 // holds; the sanitizer build, with the library's range checks on, shows that nothing reads outside.
 
 TEST(ValidationDeplacement, RandomKeysKeepTheHeroInsideTheInterior) {
-    ServeurX::assure();
+    assureAffichage();
     // SFML opens a new X connection each time its shared GL context is rebuilt, after the last texture
-    // is gone, and the connections pile up: one texture kept for the whole walk keeps a single context.
-    const sf::Texture garde_contexte;
-    DossierTemporaire dossier;
-    const std::string tileset = dossier.image("tileset.png", 192, 192).string();
-    const std::string feuille = dossier.image("feuille.png", 72, 128).string();
+    // is gone, and the connections pile up: one context kept for the rest of the run keeps a single one.
+    outils::gardeContexte();
+    DossierTemp dossier;
+    const std::string tileset = ecritImage(dossier, "tileset.png", 192, 192).string();
+    const std::string feuille = ecritImage(dossier, "feuille.png", 72, 128).string();
     const sf::Keyboard::Key fleches[] = {sf::Keyboard::Right, sf::Keyboard::Left, sf::Keyboard::Up, sf::Keyboard::Down};
 
     std::mt19937 alea(20240611u);

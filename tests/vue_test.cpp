@@ -93,6 +93,15 @@ float premierLocalQuiBouge(const std::vector<Pas>& pas) {
     return NAN;
 }
 
+// Back where the level starts: the view on its top-left corner, the hero on cell (1, 1), and both
+// locals with him.
+void verifieRevenuAuDepart(const Niveau& n) {
+    EXPECT_EQ(n.etat.view.getCenter(), sf::Vector2f(360.f, 168.f));
+    EXPECT_EQ(n.position(), sf::Vector2f(1.f, 1.f));
+    EXPECT_EQ(n.etat.local_x, 1.f);
+    EXPECT_EQ(n.etat.local_y, 1.f);
+}
+
 TEST(SuiviVue, AllerEtRetourSurLaLargeur) {
     Niveau n(30, 20);
 
@@ -110,10 +119,7 @@ TEST(SuiviVue, AllerEtRetourSurLaLargeur) {
     const std::vector<Pas> vers_gauche = marche(n, sf::Keyboard::Left);
     EXPECT_EQ(ouLaVueBouge(vers_gauche), quarts(20.f, 5.25f));
     EXPECT_EQ(premierLocalQuiBouge(vers_gauche), 5.f);
-    EXPECT_EQ(n.etat.view.getCenter(), sf::Vector2f(360.f, 168.f));
-    EXPECT_EQ(n.position(), sf::Vector2f(1.f, 1.f));
-    EXPECT_EQ(n.etat.local_x, 1.f);
-    EXPECT_EQ(n.etat.local_y, 1.f);
+    verifieRevenuAuDepart(n);
 }
 
 TEST(SuiviVue, AllerEtRetourSurLaHauteur) {
@@ -132,10 +138,7 @@ TEST(SuiviVue, AllerEtRetourSurLaHauteur) {
     // local_y falls to 2.25, the first value not above 2.3333333; the view follows while perso_y >= Ay.
     EXPECT_EQ(ouLaVueBouge(vers_haut), quarts(15.25f, 2.5f));
     EXPECT_EQ(premierLocalQuiBouge(vers_haut), 2.25f);
-    EXPECT_EQ(n.etat.view.getCenter(), sf::Vector2f(360.f, 168.f));
-    EXPECT_EQ(n.position(), sf::Vector2f(1.f, 1.f));
-    EXPECT_EQ(n.etat.local_y, 1.f);
-    EXPECT_EQ(n.etat.local_x, 1.f);
+    verifieRevenuAuDepart(n);
 }
 
 TEST(SuiviVue, UnNiveauTropPetitNeDefilePas) {
