@@ -60,12 +60,12 @@ private:
     /// records the field as invalid and returns 0 when it holds no digit or overflows 32 bits.
     int litEntier(const std::string& champ, int ligne, int numero);
 
-    std::vector<int> m_v_level;                 ///< tile numbers, in file order
-    std::vector<bool> m_v_presence;             ///< presence entries, in file order; true = blocked
-    bool m_ouvert;                              ///< whether the last file could be opened
-    std::vector<int> m_champs_par_ligne;        ///< field count of every line read
+    std::vector<int> m_v_level;                    ///< tile numbers, in file order
+    std::vector<bool> m_v_presence;                ///< presence entries, in file order; true = blocked
+    bool m_ouvert;                                 ///< whether the last file could be opened
+    std::vector<int> m_champs_par_ligne;           ///< field count of every line read
     std::vector<ChampInvalide> m_champs_invalides; ///< unreadable integer fields
-    std::vector<bool> m_fins_par_separateur;    ///< whether each line read ends with the separator
+    std::vector<bool> m_fins_par_separateur;       ///< whether each line read ends with the separator
 };
 
 #endif

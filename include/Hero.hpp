@@ -17,8 +17,8 @@ public:
     /// Loads the frame whose top-left corner in the sheet `tileset` is (tile_x, tile_y) and whose
     /// size is tile_width x tile_height (truncated to whole pixels), shown width x height pixels
     /// large. Returns false, leaving the hero unchanged, when the image or that area cannot be loaded.
-    bool load(const std::string& tileset, unsigned int tile_x, unsigned int tile_y, float tile_width,
-              float tile_height, float width, float height);
+    bool load(const std::string& tileset, unsigned int tile_x, unsigned int tile_y, float tile_width, float tile_height,
+              float width, float height);
 
     /// Places the hero's top-left corner at (pos_x, pos_y) in world pixels.
     void setPosition(float pos_x, float pos_y);
@@ -60,14 +60,14 @@ private:
     /// Gives the sprite the frame texture and the scale that shows it m_width x m_height.
     void miseAJourSprite();
 
-    sf::Sprite m_sprite;    ///< what is drawn; refers to m_texture, which it does not own
-    sf::Texture m_texture;  ///< the one frame on show, read again from the sheet at every change
-    int m_frame_actuelle;   ///< walk counter: the sheet column last chosen by anime (0, 1 or 2)
-    std::string m_tileset;  ///< path of the sheet, kept for the reloads
-    float m_width;          ///< on-screen width in pixels
-    float m_height;         ///< on-screen height in pixels
-    float m_tile_width;     ///< width of one frame in the sheet, in pixels
-    float m_tile_height;    ///< height of one frame in the sheet, in pixels
+    sf::Sprite m_sprite;   ///< what is drawn; refers to m_texture, which it does not own
+    sf::Texture m_texture; ///< the one frame on show, read again from the sheet at every change
+    int m_frame_actuelle;  ///< walk counter: the sheet column last chosen by anime (0, 1 or 2)
+    std::string m_tileset; ///< path of the sheet, kept for the reloads
+    float m_width;         ///< on-screen width in pixels
+    float m_height;        ///< on-screen height in pixels
+    float m_tile_width;    ///< width of one frame in the sheet, in pixels
+    float m_tile_height;   ///< height of one frame in the sheet, in pixels
 };
 
 #endif

@@ -43,8 +43,8 @@ private:
     TileMap& operator=(const TileMap&) = delete;
 
     std::vector<std::vector<sf::Sprite>> m_map; ///< m_map[x][y] is the sprite of cell (x, y)
-    sf::Texture m_tileset;                       ///< the tileset image that every cell sprite refers to
-    sf::Vector2u m_taille_tile;                  ///< tile size in pixels given to the last successful load
+    sf::Texture m_tileset;                      ///< the tileset image that every cell sprite refers to
+    sf::Vector2u m_taille_tile;                 ///< tile size in pixels given to the last successful load
     /// True when the last load laid out every cell of the grid, at positions a float holds exactly, so
     /// that cell (x, y) spans x * tile width to (x + 1) * tile width, and likewise down. Only then may
     /// dessine pick the visible cells by arithmetic; otherwise it draws them all.

@@ -7,8 +7,7 @@
 #include <iostream>
 
 ArrayMap::ArrayMap()
-    : m_largeur_tile(0.f), m_hauteur_tile(0.f), m_largeur_map_en_tiles(0), m_hauteur_map_en_tiles(0),
-      m_ouvert(false) {}
+    : m_largeur_tile(0.f), m_hauteur_tile(0.f), m_largeur_map_en_tiles(0), m_hauteur_map_en_tiles(0), m_ouvert(false) {}
 
 ArrayMap::~ArrayMap() = default;
 
@@ -52,19 +51,33 @@ void ArrayMap::genereMap(std::string fichier_map) {
     }
 }
 
-std::vector<int> ArrayMap::getLevel() const { return m_v_level; }
+std::vector<int> ArrayMap::getLevel() const {
+    return m_v_level;
+}
 
-std::vector<bool> ArrayMap::getPresences() const { return m_v_presence; }
+std::vector<bool> ArrayMap::getPresences() const {
+    return m_v_presence;
+}
 
-bool ArrayMap::estOuvert() const { return m_ouvert; }
+bool ArrayMap::estOuvert() const {
+    return m_ouvert;
+}
 
-int ArrayMap::getNombreLignes() const { return static_cast<int>(m_champs_par_ligne.size()); }
+int ArrayMap::getNombreLignes() const {
+    return static_cast<int>(m_champs_par_ligne.size());
+}
 
-const std::vector<int>& ArrayMap::getChampsParLigne() const { return m_champs_par_ligne; }
+const std::vector<int>& ArrayMap::getChampsParLigne() const {
+    return m_champs_par_ligne;
+}
 
-const std::vector<ChampInvalide>& ArrayMap::getChampsInvalides() const { return m_champs_invalides; }
+const std::vector<ChampInvalide>& ArrayMap::getChampsInvalides() const {
+    return m_champs_invalides;
+}
 
-const std::vector<bool>& ArrayMap::getFinsParSeparateur() const { return m_fins_par_separateur; }
+const std::vector<bool>& ArrayMap::getFinsParSeparateur() const {
+    return m_fins_par_separateur;
+}
 
 std::vector<std::string> ArrayMap::split(std::string chaine, char separateur) const {
     std::vector<std::string> resultat;

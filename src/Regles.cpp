@@ -30,7 +30,9 @@ float fraction(float valeur) {
 }
 
 // W - 1 and H - 1 in integer arithmetic, widened so that no int can overflow.
-float moinsUn(int n) { return static_cast<float>(static_cast<std::int64_t>(n) - 1); }
+float moinsUn(int n) {
+    return static_cast<float>(static_cast<std::int64_t>(n) - 1);
+}
 
 bool passeLeFiltre(sf::Keyboard::Key code, sf::Keyboard::Key touche, const char* mot, const EtatBoucle& etat) {
     return code == touche && (etat.timer.asMilliseconds() > 100 || etat.direction_precedente != mot);

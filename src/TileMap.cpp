@@ -118,7 +118,9 @@ void TileMap::dessine(sf::RenderTarget& window) const {
             window.draw(m_map[i][j], sf::RenderStates::Default);
 }
 
-std::vector<std::vector<sf::Sprite>> TileMap::getMmap() const { return m_map; }
+std::vector<std::vector<sf::Sprite>> TileMap::getMmap() const {
+    return m_map;
+}
 
 bool TileMap::collision(sf::FloatRect objet, unsigned int x, unsigned int y) const {
     if (x >= m_map.size() || y >= m_map[x].size())
@@ -127,4 +129,6 @@ bool TileMap::collision(sf::FloatRect objet, unsigned int x, unsigned int y) con
     return boite_case.intersects(objet);
 }
 
-sf::Vector2u TileMap::getTailleTileset() const { return m_tileset.getSize(); }
+sf::Vector2u TileMap::getTailleTileset() const {
+    return m_tileset.getSize();
+}

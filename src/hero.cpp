@@ -6,8 +6,7 @@ const int pas_colonne = 24;
 const int pas_ligne = 32;
 } // namespace
 
-Hero::Hero()
-    : m_frame_actuelle(1), m_width(0.f), m_height(0.f), m_tile_width(0.f), m_tile_height(0.f) {}
+Hero::Hero() : m_frame_actuelle(1), m_width(0.f), m_height(0.f), m_tile_width(0.f), m_tile_height(0.f) {}
 
 Hero::~Hero() = default;
 
@@ -26,15 +25,25 @@ bool Hero::load(const std::string& tileset, unsigned int tile_x, unsigned int ti
     return true;
 }
 
-void Hero::setPosition(float pos_x, float pos_y) { m_sprite.setPosition(pos_x, pos_y); }
+void Hero::setPosition(float pos_x, float pos_y) {
+    m_sprite.setPosition(pos_x, pos_y);
+}
 
-void Hero::deplace(float x, float y) { m_sprite.move(x, y); }
+void Hero::deplace(float x, float y) {
+    m_sprite.move(x, y);
+}
 
-const sf::Vector2f Hero::getPosition() const { return m_sprite.getPosition(); }
+const sf::Vector2f Hero::getPosition() const {
+    return m_sprite.getPosition();
+}
 
-sf::FloatRect Hero::getCaseBox() const { return m_sprite.getGlobalBounds(); }
+sf::FloatRect Hero::getCaseBox() const {
+    return m_sprite.getGlobalBounds();
+}
 
-void Hero::dessine(sf::RenderTarget& window) const { window.draw(m_sprite, sf::RenderStates::Default); }
+void Hero::dessine(sf::RenderTarget& window) const {
+    window.draw(m_sprite, sf::RenderStates::Default);
+}
 
 bool Hero::anime(std::string direction, bool bloque) {
     if (bloque)
@@ -50,9 +59,13 @@ bool Hero::arretSprite(std::string direction) {
     return chargeFrame(pas_colonne, pas_ligne * directionStringToInt(direction));
 }
 
-int Hero::getFrameActuelle() const { return m_frame_actuelle; }
+int Hero::getFrameActuelle() const {
+    return m_frame_actuelle;
+}
 
-const sf::Sprite& Hero::getSprite() const { return m_sprite; }
+const sf::Sprite& Hero::getSprite() const {
+    return m_sprite;
+}
 
 int Hero::directionStringToInt(std::string string_direction) const {
     if (string_direction == "haut")
@@ -67,8 +80,8 @@ int Hero::directionStringToInt(std::string string_direction) const {
 bool Hero::chargeFrame(int x, int y) {
     // Loading into a spare texture keeps the frame on show intact when the sheet cannot be read.
     sf::Texture frame;
-    if (!frame.loadFromFile(m_tileset, sf::IntRect(x, y, static_cast<int>(m_tile_width),
-                                                   static_cast<int>(m_tile_height))))
+    if (!frame.loadFromFile(m_tileset,
+                            sf::IntRect(x, y, static_cast<int>(m_tile_width), static_cast<int>(m_tile_height))))
         return false;
     m_texture.swap(frame);
     miseAJourSprite();
