@@ -34,6 +34,7 @@
 #include <unistd.h>
 
 #include "ArrayMap.hpp"
+#include "Demarrage.hpp"
 #include "Hero.hpp"
 #include "Regles.hpp"
 #include "TileMap.hpp"
@@ -148,21 +149,10 @@ struct Partie {
         vector_level = carte.getLevel();
         vector_presences = carte.getPresences();
         level.assign(vector_level.begin(), vector_level.end());
-        const sf::Vector2u tileSize(static_cast<unsigned int>(carte.m_largeur_tile),
-                                    static_cast<unsigned int>(carte.m_hauteur_tile));
-        if (!map.load(carte.m_chemin_tileset, tileSize, level.data(),
-                      static_cast<unsigned int>(carte.m_largeur_map_en_tiles),
-                      static_cast<unsigned int>(carte.m_hauteur_map_en_tiles)))
-            return false;
-        return true;
+        return ::chargeGrille(map, carte, level);
     }
 
-    bool chargeHeros(const std::string& planche) {
-        if (!perso.load(planche, 24, 64, 24, 32, 48, 48))
-            return false;
-        perso.setPosition(48, 48);
-        return true;
-    }
+    bool chargeHeros(const std::string& planche) { return ::chargeHeros(perso, planche); }
 };
 
 // Takes every pending event off the queue, as the frame loop does; none is expected here.

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "ArrayMap.hpp"
+#include "Demarrage.hpp"
 #include "Hero.hpp"
 #include "Regles.hpp"
 #include "TileMap.hpp"
@@ -117,7 +118,7 @@ void marche(const ArrayMap& carte, const Tileset& tileset, std::uint64_t graine)
         echec("the tile grid refuses it", carte);
 
     Hero& perso = *g_perso;
-    perso.setPosition(limites_niveau::depart_heros, limites_niveau::depart_heros);
+    perso.setPosition(demarrage::depart_heros, demarrage::depart_heros);
     EtatBoucle etat = creeEtatBoucle(carte);
     Monde monde{perso, map, presences, carte};
     const bool grille_x = 192 % tw == 0;
@@ -154,7 +155,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const char* affichage = std::getenv("DISPLAY");
     if (affichage && *affichage) {
         g_perso = std::make_unique<Hero>();
-        if (!g_perso->load(g_feuille, 24, 64, 24, 32, 48, 48))
+        if (!chargeHeros(*g_perso, g_feuille))
             std::abort();
         g_marche = true;
     } else {

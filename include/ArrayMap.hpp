@@ -6,9 +6,10 @@
 
 /// A field of the level file whose text cannot be read as a 32-bit integer.
 struct ChampInvalide {
-    int ligne;         ///< line number in the file, 0 for the header line
-    int champ;         ///< field index on that line, from 0
-    std::string texte; ///< the field exactly as written
+    int ligne;                 ///< line number in the file, 0 for the header line
+    int champ;                 ///< field index on that line, from 0
+    std::string texte;         ///< the field exactly as written
+    bool hors_limites = false; ///< true when it has digits but its value does not fit 32 bits
 };
 
 /// The level loader: reads a level file once and keeps its header, its tile numbers and

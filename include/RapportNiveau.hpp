@@ -13,11 +13,6 @@
 /// What the level tool tells an author about a level, on top of the game's own checks: the quirks
 /// that the game plays through without a word, and a picture of the whole level.
 
-/// The hero's sprite is shown 48 x 48 pixels, its top-left corner at the start pixel.
-namespace heros_niveau {
-constexpr int cote = 48;
-} // namespace heros_niveau
-
 /// A block of cells, corners included; empty when `x1 < x0` or `y1 < y0`.
 struct PlageCases {
     int x0, y0, x1, y1;

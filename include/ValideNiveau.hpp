@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ArrayMap.hpp"
+#include "Demarrage.hpp"
 
 /// One thing wrong with a level, told the way its author should read it.
 struct ProblemeNiveau {
@@ -26,8 +27,6 @@ constexpr int taille_tile_max = 4096;
 /// W x tile width and H x tile height at most, in pixels: 2^24, beyond which a float pixel position
 /// can no longer tell a pixel from its neighbour.
 constexpr std::int64_t pixels_max = 16777216;
-/// The hero's start in world pixels, on both axes.
-constexpr float depart_heros = 48.f;
 } // namespace limites_niveau
 
 /// Lists every problem of the level that `carte` read, in file order: errors that the game refuses to

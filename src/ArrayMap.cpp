@@ -102,7 +102,8 @@ int ArrayMap::litEntier(const std::string& champ, int ligne, int numero) {
     errno = 0;
     const long valeur = std::strtol(debut, &fin, 10);
     if (fin == debut || errno == ERANGE || valeur < INT_MIN || valeur > INT_MAX) {
-        m_champs_invalides.push_back(ChampInvalide{ligne, numero, champ});
+        // Past the digits means the digits were there and only the range failed.
+        m_champs_invalides.push_back(ChampInvalide{ligne, numero, champ, fin != debut});
         return 0;
     }
     return static_cast<int>(valeur);

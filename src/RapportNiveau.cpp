@@ -1,5 +1,7 @@
 #include "RapportNiveau.hpp"
 
+#include "TexteNiveau.hpp"
+
 #include <SFML/Graphics/VertexArray.hpp>
 #include <SFML/Graphics/View.hpp>
 #include <algorithm>
@@ -8,22 +10,12 @@
 
 namespace {
 
-std::string texte(std::int64_t n) {
-    return std::to_string(n);
-}
+const std::int64_t cote_heros = static_cast<std::int64_t>(demarrage::cote_heros);
 
-std::string cellule(std::int64_t x, std::int64_t y) {
-    return "cell (" + texte(x) + ", " + texte(y) + ")";
-}
-
-// "1 blocked cell", "12 blocked cells".
-std::string compte(std::int64_t n, const std::string& unite) {
-    return texte(n) + " " + unite + (n == 1 ? "" : "s");
-}
-
-ProblemeNiveau avertissement(std::int64_t ligne, std::string lieu, std::string message) {
-    return ProblemeNiveau{static_cast<int>(ligne), std::move(lieu), std::move(message), true};
-}
+using texte_niveau::avertissement;
+using texte_niveau::cellule;
+using texte_niveau::compte;
+using texte_niveau::texte;
 
 // The header values the warnings below need, or nothing when they cannot be trusted: then the game's
 // own checks have already refused the header, and reading rows against it would only add noise.
@@ -126,9 +118,9 @@ void verifieDepart(const ArrayMap& carte, const Entete& e, std::vector<ProblemeN
     const std::size_t cases = static_cast<std::size_t>(e.W * e.H);
     const std::vector<Origine> lieux =
         origines(carte, e.H + 1, carte.getNombreLignes() - 1, std::min(presences.size(), cases));
-    const std::string boite = texte(heros_niveau::cote) + " x " + texte(heros_niveau::cote) + " box at pixel (" +
-                              texte(static_cast<std::int64_t>(limites_niveau::depart_heros)) + ", " +
-                              texte(static_cast<std::int64_t>(limites_niveau::depart_heros)) + ")";
+    const std::string boite = texte(cote_heros) + " x " + texte(cote_heros) + " box at pixel (" +
+                              texte(static_cast<std::int64_t>(demarrage::depart_heros)) + ", " +
+                              texte(static_cast<std::int64_t>(demarrage::depart_heros)) + ")";
     for (int y = depart.y0; y <= depart.y1; ++y) {
         for (int x = depart.x0; x <= depart.x1; ++x) {
             const std::size_t k = static_cast<std::size_t>(x + e.W * y);
@@ -168,8 +160,8 @@ PlageCases casesDepartHeros(const ArrayMap& carte) {
         return PlageCases{0, 0, -1, -1};
     // Cell k spans k * tw to (k + 1) * tw; it meets the box [d, d + cote) with positive area when
     // k * tw < d + cote and (k + 1) * tw > d.
-    const std::int64_t d = static_cast<std::int64_t>(limites_niveau::depart_heros);
-    const std::int64_t fin = d + heros_niveau::cote - 1;
+    const std::int64_t d = static_cast<std::int64_t>(demarrage::depart_heros);
+    const std::int64_t fin = d + cote_heros - 1;
     return PlageCases{static_cast<int>(std::min(d / e.tw, e.W)), static_cast<int>(std::min(d / e.th, e.H)),
                       static_cast<int>(std::min(fin / e.tw, e.W - 1)), static_cast<int>(std::min(fin / e.th, e.H - 1))};
 }
@@ -271,8 +263,8 @@ void dessineApercu(sf::RenderTarget& cible, const TileMap& map, const ArrayMap& 
             sommets.clear();
         }
     }
-    const float d = limites_niveau::depart_heros;
-    const float cote = static_cast<float>(heros_niveau::cote);
+    const float d = demarrage::depart_heros;
+    const float cote = demarrage::cote_heros;
     ajouteCadre(sommets, d * sx, d * sy, cote * sx, cote * sy, static_cast<float>(marques_apercu::epaisseur_cadre),
                 marques_apercu::cadre_heros);
     cible.draw(sommets);

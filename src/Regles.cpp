@@ -34,8 +34,23 @@ float moinsUn(int n) {
     return static_cast<float>(static_cast<std::int64_t>(n) - 1);
 }
 
-bool passeLeFiltre(sf::Keyboard::Key code, sf::Keyboard::Key touche, const char* mot, const EtatBoucle& etat) {
-    return code == touche && (etat.timer.asMilliseconds() > 100 || etat.direction_precedente != mot);
+// One arrow: its key, the word it stores and animates, and its direction of travel.
+struct Fleche {
+    sf::Keyboard::Key touche;
+    const char* mot;
+    Direction direction;
+};
+
+// In the order their handlers are tried, on presses and releases alike.
+const Fleche fleches[] = {{sf::Keyboard::Right, "droite", Direction::Droite},
+                          {sf::Keyboard::Left, "gauche", Direction::Gauche},
+                          {sf::Keyboard::Up, "haut", Direction::Haut},
+                          {sf::Keyboard::Down, "bas", Direction::Bas}};
+
+// The repeat gate: the time is asked only for the arrow's own key, the direction only when the
+// time test fails.
+bool passeLeFiltre(sf::Keyboard::Key code, const Fleche& fleche, const EtatBoucle& etat) {
+    return code == fleche.touche && (etat.timer.asMilliseconds() > 100 || etat.direction_precedente != fleche.mot);
 }
 
 // What every press that passed the repeat gate does, moved or not.
@@ -45,102 +60,118 @@ void termine(const char* mot, bool stop, EtatBoucle& etat, Hero& perso) {
     etat.timer = etat.clock.restart();
 }
 
+// The hero's position in tiles, taken once per key press, before any step.
 struct Pression {
     float perso_x;
     float perso_y;
 };
 
-// Each handler returns `stop`: true unless the hero stepped.
+// The border guard, strict in all four directions.
+bool dansLesBords(Direction direction, const Pression& p, const ArrayMap& carte) {
+    switch (direction) {
+    case Direction::Droite:
+        return moinsUn(carte.m_largeur_map_en_tiles) > p.perso_x + 1.f;
+    case Direction::Gauche:
+        return p.perso_x > 1.f;
+    case Direction::Haut:
+        return p.perso_y > 1.f;
+    case Direction::Bas:
+        return moinsUn(carte.m_hauteur_map_en_tiles) > p.perso_y + 1.f;
+    }
+    return false;
+}
 
-bool appuiDroite(const Pression& p, EtatBoucle& etat, Monde& m, sf::Vector2u fenetre) {
-    const int W = m.carte.m_largeur_map_en_tiles;
+// The cells ahead: whether the hero's bounds overlap each, and its presence entry. A cell that is
+// not looked at overlaps and is free, so it never decides.
+struct Devant {
+    bool collision1 = true;
+    bool presence1 = false;
     bool collision2 = true;
     bool presence2 = false;
-    if (!(moinsUn(W) > p.perso_x + 1.f))
-        return true;
-    const bool collision1 = m.map.collision(m.perso.getCaseBox(), cellule(p.perso_x + 1.f), cellule(p.perso_y));
-    const bool presence1 = presence(m.presences, W, std::trunc(p.perso_y), p.perso_x + 1.f);
-    const float decimale = fraction(p.perso_y);
-    if (decimale > 0.f) {
-        collision2 = m.map.collision(m.perso.getCaseBox(), cellule(p.perso_x + 1.f), cellule(p.perso_y + 1.f));
-        presence2 = presence(m.presences, W, std::ceil(p.perso_y), p.perso_x + 1.f);
+};
+
+// Right and down always look at their first cell; left and up only when the hero is aligned with
+// the grid along the way he goes. Up and down put their row term into the presence index untruncated.
+Devant regardeDevant(Direction direction, const Pression& p, const Monde& m) {
+    const int W = m.carte.m_largeur_map_en_tiles;
+    const float x = p.perso_x;
+    const float y = p.perso_y;
+    Devant d;
+    switch (direction) {
+    case Direction::Droite:
+        d.collision1 = m.map.collision(m.perso.getCaseBox(), cellule(x + 1.f), cellule(y));
+        d.presence1 = presence(m.presences, W, std::trunc(y), x + 1.f);
+        if (fraction(y) > 0.f) {
+            d.collision2 = m.map.collision(m.perso.getCaseBox(), cellule(x + 1.f), cellule(y + 1.f));
+            d.presence2 = presence(m.presences, W, std::ceil(y), x + 1.f);
+        }
+        break;
+    case Direction::Gauche: {
+        const float decimale_x = fraction(x);
+        if (decimale_x == 0.f) {
+            d.collision1 = m.map.collision(m.perso.getCaseBox(), cellule(x - 1.f), cellule(y));
+            d.presence1 = presence(m.presences, W, std::trunc(y), x - 1.f);
+        }
+        if (fraction(y) > 0.f) {
+            // The overlap looks at another column once the hero is part-way across; the presence entry does not.
+            const float colonne = decimale_x == 0.f ? x - 1.f : x;
+            d.collision2 = m.map.collision(m.perso.getCaseBox(), cellule(colonne), cellule(y + 1.f));
+            d.presence2 = presence(m.presences, W, std::ceil(y), x - 1.f);
+        }
+        break;
     }
-    if (!((collision1 && collision2) || (!presence1 && !presence2)))
-        return true;
-    m.perso.deplace(etat.cran_x, 0.f);
-    suitVue(Direction::Droite, p.perso_x, p.perso_y, etat, m.carte, fenetre);
-    return false;
+    case Direction::Haut: {
+        const float decimale_y = fraction(y);
+        if (decimale_y == 0.f) {
+            d.collision1 = m.map.collision(m.perso.getCaseBox(), cellule(x), cellule(y - 1.f));
+            d.presence1 = presence(m.presences, W, y - 1.f, std::trunc(x));
+        }
+        if (fraction(x) > 0.f) {
+            // Likewise for the row: another one for the overlap, the same presence entry.
+            const float ligne = decimale_y == 0.f ? y - 1.f : y;
+            d.collision2 = m.map.collision(m.perso.getCaseBox(), cellule(x + 1.f), cellule(ligne));
+            d.presence2 = presence(m.presences, W, y - 1.f, std::ceil(x));
+        }
+        break;
+    }
+    case Direction::Bas:
+        d.collision1 = m.map.collision(m.perso.getCaseBox(), cellule(x), cellule(y + 1.f));
+        d.presence1 = presence(m.presences, W, y + 1.f, std::trunc(x));
+        if (fraction(x) > 0.f) {
+            d.collision2 = m.map.collision(m.perso.getCaseBox(), cellule(x + 1.f), cellule(y + 1.f));
+            d.presence2 = presence(m.presences, W, y + 1.f, std::ceil(x));
+        }
+        break;
+    }
+    return d;
 }
 
-bool appuiGauche(const Pression& p, EtatBoucle& etat, Monde& m, sf::Vector2u fenetre) {
-    const int W = m.carte.m_largeur_map_en_tiles;
-    if (!(p.perso_x > 1.f))
-        return true;
-    bool collision1 = true, presence1 = false, collision2 = true, presence2 = false;
-    const float decimale_x = fraction(p.perso_x);
-    if (decimale_x == 0.f) {
-        collision1 = m.map.collision(m.perso.getCaseBox(), cellule(p.perso_x - 1.f), cellule(p.perso_y));
-        presence1 = presence(m.presences, W, std::trunc(p.perso_y), p.perso_x - 1.f);
-    }
-    const float decimale_y = fraction(p.perso_y);
-    if (decimale_y > 0.f) {
-        if (decimale_x == 0.f)
-            collision2 = m.map.collision(m.perso.getCaseBox(), cellule(p.perso_x - 1.f), cellule(p.perso_y + 1.f));
-        else
-            collision2 = m.map.collision(m.perso.getCaseBox(), cellule(p.perso_x), cellule(p.perso_y + 1.f));
-        presence2 = presence(m.presences, W, std::ceil(p.perso_y), p.perso_x - 1.f);
-    }
-    if (!((collision1 && collision2) || (!presence1 && !presence2)))
-        return true;
-    m.perso.deplace(-etat.cran_x, 0.f);
-    suitVue(Direction::Gauche, p.perso_x, p.perso_y, etat, m.carte, fenetre);
-    return false;
+// The blocking test: the hero goes on when he is already part-way into the cells ahead, or when
+// they are free. The overlap part decides alone when it holds.
+bool estLibre(const Devant& d) {
+    return (d.collision1 && d.collision2) || (!d.presence1 && !d.presence2);
 }
 
-bool appuiHaut(const Pression& p, EtatBoucle& etat, Monde& m, sf::Vector2u fenetre) {
-    const int W = m.carte.m_largeur_map_en_tiles;
-    if (!(p.perso_y > 1.f))
+// One arrow's handler past the repeat gate: border guard, blocking test, then the step and the view
+// follow. Returns `stop`: true unless the hero stepped.
+bool avance(Direction direction, const Pression& p, EtatBoucle& etat, Monde& m, sf::Vector2u fenetre) {
+    if (!dansLesBords(direction, p, m.carte) || !estLibre(regardeDevant(direction, p, m)))
         return true;
-    bool collision1 = true, presence1 = false, collision2 = true, presence2 = false;
-    const float decimale_y = fraction(p.perso_y);
-    if (decimale_y == 0.f) {
-        collision1 = m.map.collision(m.perso.getCaseBox(), cellule(p.perso_x), cellule(p.perso_y - 1.f));
-        // The row term enters untruncated: with a fractional row the index carries W times it.
-        presence1 = presence(m.presences, W, p.perso_y - 1.f, std::trunc(p.perso_x));
+    switch (direction) {
+    case Direction::Droite:
+        m.perso.deplace(etat.cran_x, 0.f);
+        break;
+    case Direction::Gauche:
+        m.perso.deplace(-etat.cran_x, 0.f);
+        break;
+    case Direction::Haut:
+        m.perso.deplace(0.f, -etat.cran_y);
+        break;
+    case Direction::Bas:
+        m.perso.deplace(0.f, etat.cran_y);
+        break;
     }
-    const float decimale_x = fraction(p.perso_x);
-    if (decimale_x > 0.f) {
-        if (decimale_y == 0.f)
-            collision2 = m.map.collision(m.perso.getCaseBox(), cellule(p.perso_x + 1.f), cellule(p.perso_y - 1.f));
-        else
-            collision2 = m.map.collision(m.perso.getCaseBox(), cellule(p.perso_x + 1.f), cellule(p.perso_y));
-        presence2 = presence(m.presences, W, p.perso_y - 1.f, std::ceil(p.perso_x));
-    }
-    if (!((collision1 && collision2) || (!presence1 && !presence2)))
-        return true;
-    m.perso.deplace(0.f, -etat.cran_y);
-    suitVue(Direction::Haut, p.perso_x, p.perso_y, etat, m.carte, fenetre);
-    return false;
-}
-
-bool appuiBas(const Pression& p, EtatBoucle& etat, Monde& m, sf::Vector2u fenetre) {
-    const int W = m.carte.m_largeur_map_en_tiles;
-    const int H = m.carte.m_hauteur_map_en_tiles;
-    bool collision2 = true;
-    bool presence2 = false;
-    if (!(moinsUn(H) > p.perso_y + 1.f))
-        return true;
-    const bool collision1 = m.map.collision(m.perso.getCaseBox(), cellule(p.perso_x), cellule(p.perso_y + 1.f));
-    const bool presence1 = presence(m.presences, W, p.perso_y + 1.f, std::trunc(p.perso_x));
-    const float decimale = fraction(p.perso_x);
-    if (decimale > 0.f) {
-        collision2 = m.map.collision(m.perso.getCaseBox(), cellule(p.perso_x + 1.f), cellule(p.perso_y + 1.f));
-        presence2 = presence(m.presences, W, p.perso_y + 1.f, std::ceil(p.perso_x));
-    }
-    if (!((collision1 && collision2) || (!presence1 && !presence2)))
-        return true;
-    m.perso.deplace(0.f, etat.cran_y);
-    suitVue(Direction::Bas, p.perso_x, p.perso_y, etat, m.carte, fenetre);
+    suitVue(direction, p.perso_x, p.perso_y, etat, m.carte, fenetre);
     return false;
 }
 
@@ -148,11 +179,8 @@ bool appuiBas(const Pression& p, EtatBoucle& etat, Monde& m, sf::Vector2u fenetr
 
 EtatBoucle creeEtatBoucle(const ArrayMap& carte) {
     EtatBoucle etat;
-    etat.local_x = 1.f;
-    etat.local_y = 1.f;
     etat.cran_x = carte.m_largeur_tile * etat.echelle_x / 4.f;
     etat.cran_y = carte.m_hauteur_tile * etat.echelle_y / 4.f;
-    etat.direction_precedente.clear();
     etat.clock.restart();
     return etat;
 }
@@ -160,26 +188,13 @@ EtatBoucle creeEtatBoucle(const ArrayMap& carte) {
 void gereAppui(sf::Keyboard::Key code, EtatBoucle& etat, Monde& monde, sf::Vector2u taille_fenetre) {
     const sf::Vector2f position = monde.perso.getPosition();
     const Pression p{position.x / monde.carte.m_largeur_tile, position.y / monde.carte.m_hauteur_tile};
-
-    if (passeLeFiltre(code, sf::Keyboard::Right, "droite", etat))
-        termine("droite", appuiDroite(p, etat, monde, taille_fenetre), etat, monde.perso);
-    if (passeLeFiltre(code, sf::Keyboard::Left, "gauche", etat))
-        termine("gauche", appuiGauche(p, etat, monde, taille_fenetre), etat, monde.perso);
-    if (passeLeFiltre(code, sf::Keyboard::Up, "haut", etat))
-        termine("haut", appuiHaut(p, etat, monde, taille_fenetre), etat, monde.perso);
-    if (passeLeFiltre(code, sf::Keyboard::Down, "bas", etat))
-        termine("bas", appuiBas(p, etat, monde, taille_fenetre), etat, monde.perso);
+    for (const Fleche& fleche : fleches)
+        if (passeLeFiltre(code, fleche, etat))
+            termine(fleche.mot, avance(fleche.direction, p, etat, monde, taille_fenetre), etat, monde.perso);
 }
 
 void gereRelache(sf::Keyboard::Key code, EtatBoucle& etat, Hero& perso) {
-    const struct {
-        sf::Keyboard::Key touche;
-        const char* mot;
-    } fleches[] = {{sf::Keyboard::Right, "droite"},
-                   {sf::Keyboard::Left, "gauche"},
-                   {sf::Keyboard::Up, "haut"},
-                   {sf::Keyboard::Down, "bas"}};
-    for (const auto& fleche : fleches)
+    for (const Fleche& fleche : fleches)
         if (code == fleche.touche && etat.direction_precedente == fleche.mot)
             perso.arretSprite(std::string(fleche.mot));
     etat.timer = etat.clock.restart();

@@ -1,33 +1,24 @@
 #include "ValideNiveau.hpp"
 
+#include "TexteNiveau.hpp"
+
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/System/Err.hpp>
 #include <algorithm>
-#include <cstdlib>
 #include <ostream>
 #include <sstream>
 
 namespace {
 
+// Declarations, not a directive: they overload with the local texte(float) instead of hiding behind it.
+using texte_niveau::avertissement;
+using texte_niveau::cellule;
+using texte_niveau::compte;
+using texte_niveau::erreur;
+using texte_niveau::texte;
+
 const char* const gabarit_entete = "tileset path|tile width|tile height|W|H";
 const char* const noms_entete[5] = {"tileset path", "tile width", "tile height", "W", "H"};
-
-ProblemeNiveau erreur(std::int64_t ligne, std::string lieu, std::string message) {
-    return ProblemeNiveau{static_cast<int>(ligne), std::move(lieu), std::move(message), false};
-}
-
-ProblemeNiveau avertissement(std::int64_t ligne, std::string lieu, std::string message) {
-    return ProblemeNiveau{static_cast<int>(ligne), std::move(lieu), std::move(message), true};
-}
-
-std::string texte(std::int64_t n) {
-    return std::to_string(n);
-}
-
-// "1 field", "4 fields".
-std::string compte(std::int64_t n, const std::string& unite) {
-    return texte(n) + " " + unite + (n == 1 ? "" : "s");
-}
 
 // A float as short as it reads: 6, 0.75, 6.85714.
 std::string texte(float v) {
@@ -57,18 +48,10 @@ std::string cite(const std::string& champ) {
     return resultat + "\"";
 }
 
-// Whether the loader's integer reading found digits in `champ`: then it failed on the range alone.
-bool aDesChiffres(const std::string& champ) {
-    const char* debut = champ.c_str();
-    char* fin = nullptr;
-    std::strtoll(debut, &fin, 10); // leaves `fin` past the digits even when the value overflows
-    return fin != debut;
-}
-
-std::string messageChampInvalide(const std::string& champ, const char* attendu) {
-    if (aDesChiffres(champ))
-        return cite(champ) + " is out of range, expected a whole number from -2147483648 to 2147483647";
-    return cite(champ) + " is not a number, expected " + attendu;
+std::string messageChampInvalide(const ChampInvalide& champ, const char* attendu) {
+    if (champ.hors_limites)
+        return cite(champ.texte) + " is out of range, expected a whole number from -2147483648 to 2147483647";
+    return cite(champ.texte) + " is not a number, expected " + attendu;
 }
 
 bool estInvalide(const ArrayMap& carte, int ligne, int champ) {
@@ -101,7 +84,7 @@ bool verifieEntete(const ArrayMap& carte, std::vector<ProblemeNiveau>& problemes
         if (c.ligne != 0)
             continue;
         const char* attendu = c.champ <= 2 ? "a whole number of pixels" : "a whole number of cells";
-        problemes.push_back(erreur(1, noms_entete[c.champ], messageChampInvalide(c.texte, attendu)));
+        problemes.push_back(erreur(1, noms_entete[c.champ], messageChampInvalide(c, attendu)));
         complet = false;
     }
 
@@ -153,12 +136,12 @@ bool verifieEntete(const ArrayMap& carte, std::vector<ProblemeNiveau>& problemes
 
     // The start in tiles exactly as the movement rules compute it, in single precision: outside
     // columns 1 to W - 2 or rows 1 to H - 2 the cells they look at leave the grid.
-    const float perso_x = limites_niveau::depart_heros / carte.m_largeur_tile;
-    const float perso_y = limites_niveau::depart_heros / carte.m_hauteur_tile;
+    const float perso_x = demarrage::depart_heros / carte.m_largeur_tile;
+    const float perso_y = demarrage::depart_heros / carte.m_hauteur_tile;
     const float bord_x = static_cast<float>(W - 2);
     const float bord_y = static_cast<float>(H - 2);
     if (!(perso_x >= 1.f && perso_x <= bord_x && perso_y >= 1.f && perso_y <= bord_y)) {
-        const std::string depart = texte(limites_niveau::depart_heros);
+        const std::string depart = texte(demarrage::depart_heros);
         problemes.push_back(erreur(1, "hero start",
                                    "pixel (" + depart + ", " + depart + ") falls on column " + texte(perso_x) +
                                        ", row " + texte(perso_y) + " with " + texte(tw) + " x " + texte(th) +
@@ -223,9 +206,8 @@ std::vector<ProblemeNiveau> verifieNiveau(const ArrayMap& carte) {
 
     for (const ChampInvalide& c : carte.getChampsInvalides())
         if (c.ligne > 0)
-            problemes.push_back(erreur(
-                c.ligne + 1, "cell (" + texte(std::int64_t{c.champ}) + ", " + texte(std::int64_t{c.ligne - 1}) + ")",
-                "tile number " + messageChampInvalide(c.texte, "a whole number")));
+            problemes.push_back(erreur(c.ligne + 1, cellule(c.champ, c.ligne - 1),
+                                       "tile number " + messageChampInvalide(c, "a whole number")));
 
     if (entete_ok) {
         const std::int64_t H = carte.m_hauteur_map_en_tiles;

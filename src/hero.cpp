@@ -78,12 +78,11 @@ int Hero::directionStringToInt(std::string string_direction) const {
 }
 
 bool Hero::chargeFrame(int x, int y) {
-    // Loading into a spare texture keeps the frame on show intact when the sheet cannot be read.
-    sf::Texture frame;
-    if (!frame.loadFromFile(m_tileset,
-                            sf::IntRect(x, y, static_cast<int>(m_tile_width), static_cast<int>(m_tile_height))))
+    // SFML reads and checks the image before it touches the texture, so a sheet that cannot be read
+    // leaves the frame on show as it was.
+    if (!m_texture.loadFromFile(m_tileset,
+                                sf::IntRect(x, y, static_cast<int>(m_tile_width), static_cast<int>(m_tile_height))))
         return false;
-    m_texture.swap(frame);
     miseAJourSprite();
     return true;
 }

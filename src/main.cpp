@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ArrayMap.hpp"
+#include "Demarrage.hpp"
 #include "Hero.hpp"
 #include "Regles.hpp"
 #include "TileMap.hpp"
@@ -25,22 +26,16 @@ int main() {
     const std::vector<int> level(vector_level.begin(), vector_level.end());
 
     TileMap map;
-    const sf::Vector2u tileSize(static_cast<unsigned int>(carte.m_largeur_tile),
-                                static_cast<unsigned int>(carte.m_hauteur_tile));
-    if (!map.load(carte.m_chemin_tileset, tileSize, level.data(),
-                  static_cast<unsigned int>(carte.m_largeur_map_en_tiles),
-                  static_cast<unsigned int>(carte.m_hauteur_map_en_tiles))) {
+    if (!chargeGrille(map, carte, level)) {
         signalePremiereErreur(verifieTileset(carte, tailleImage(carte.m_chemin_tileset)), fichier_niveau, std::cerr);
         return -1;
     }
 
-    const std::string feuille_heros = "tilesets/Pelmur.png";
     Hero perso;
-    if (!perso.load(feuille_heros, 24, 64, 24, 32, 48, 48)) {
-        std::cerr << messageFeuilleHeros(feuille_heros) << std::endl;
+    if (!chargeHeros(perso, demarrage::feuille_heros)) {
+        std::cerr << messageFeuilleHeros(demarrage::feuille_heros) << std::endl;
         return -1;
     }
-    perso.setPosition(limites_niveau::depart_heros, limites_niveau::depart_heros);
 
     EtatBoucle etat = creeEtatBoucle(carte);
     Monde monde{perso, map, vector_presences, carte};

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ArrayMap.hpp"
+#include "Demarrage.hpp"
 #include "Hero.hpp"
 #include "Regles.hpp"
 #include "TileMap.hpp"
@@ -88,15 +89,10 @@ public:
         carte.genereMap(fichier.string());
         const std::vector<int> level = carte.getLevel();
         presences = carte.getPresences();
-        const sf::Vector2u tileSize(static_cast<unsigned int>(carte.m_largeur_tile),
-                                    static_cast<unsigned int>(carte.m_hauteur_tile));
-        if (!map.load(carte.m_chemin_tileset, tileSize, level.data(),
-                      static_cast<unsigned int>(carte.m_largeur_map_en_tiles),
-                      static_cast<unsigned int>(carte.m_hauteur_map_en_tiles)))
+        if (!chargeGrille(map, carte, level))
             throw std::runtime_error("the tile grid did not load");
-        if (!perso.load(feuille.string(), 24, 64, 24, 32, 48, 48))
+        if (!chargeHeros(perso, feuille.string()))
             throw std::runtime_error("the hero did not load");
-        perso.setPosition(48, 48);
         etat = creeEtatBoucle(carte);
     }
 

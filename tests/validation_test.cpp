@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ArrayMap.hpp"
+#include "Demarrage.hpp"
 #include "Hero.hpp"
 #include "Regles.hpp"
 #include "TileMap.hpp"
@@ -497,8 +498,7 @@ TEST(ValidationDeplacement, RandomKeysKeepTheHeroInsideTheInterior) {
         ASSERT_TRUE(map.load(tileset, sf::Vector2u(static_cast<unsigned>(tw), static_cast<unsigned>(th)), level.data(),
                              static_cast<unsigned>(W), static_cast<unsigned>(H)));
         Hero perso;
-        ASSERT_TRUE(perso.load(feuille, 24, 64, 24, 32, 48, 48));
-        perso.setPosition(limites_niveau::depart_heros, limites_niveau::depart_heros);
+        ASSERT_TRUE(chargeHeros(perso, feuille));
         EtatBoucle etat = creeEtatBoucle(carte);
         Monde monde{perso, map, presences, carte};
         // Starts on a quarter tile, where the guards hold the hero to [1, W - 2] and [1, H - 2] exactly.

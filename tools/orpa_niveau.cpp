@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ArrayMap.hpp"
+#include "Demarrage.hpp"
 #include "RapportNiveau.hpp"
 #include "TileMap.hpp"
 #include "ValideNiveau.hpp"
@@ -223,11 +224,7 @@ int preview(const std::vector<std::string>& arguments) {
     std::streambuf* const tampon_sfml = sf::err().rdbuf(nullptr);
     const std::vector<int> level = carte.getLevel();
     TileMap map;
-    const sf::Vector2u tileSize(static_cast<unsigned int>(carte.m_largeur_tile),
-                                static_cast<unsigned int>(carte.m_hauteur_tile));
-    const bool chargee = map.load(carte.m_chemin_tileset, tileSize, level.data(),
-                                  static_cast<unsigned int>(carte.m_largeur_map_en_tiles),
-                                  static_cast<unsigned int>(carte.m_hauteur_map_en_tiles));
+    const bool chargee = chargeGrille(map, carte, level);
     const sf::Vector2u image = chargee ? map.getTailleTileset() : tailleImage(carte.m_chemin_tileset);
     problemes = rapportNiveau(carte, image);
     ecrit(std::cerr, fichier, problemes);
